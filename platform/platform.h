@@ -130,6 +130,7 @@ class Platform {
   virtual bool window_alive() const = 0;
   virtual ScreenSize screen_size() const = 0;
   virtual void destroy_window() = 0;              // DestroyWindow
+  virtual void close_window() = 0;                // sends WM_CLOSE
   // The restyle operation for push buttons and edit boxes of this thread:
   // 1..3 install the look of that scheme, anything else removes it.
   virtual int restyle(int scheme) = 0;
