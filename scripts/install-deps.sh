@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Installs what building Dovrane and running its tests need on a Debian
+# machine, and only what is missing. Safe to run again; run it as root.
+#
+#   scripts/install-deps.sh
+#
+# Host build:    cmake g++ googletest libgtest-dev
+# Windows build: mingw-w64
+# End-to-end:    wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei
+#                locales (zh_CN.UTF-8) x11-utils (xdpyinfo, xwininfo)
+set -euo pipefail
+
+packages=(
+  cmake g++ make googletest libgtest-dev
+  mingw-w64
+  wine wine64 xvfb xauth xdotool imagemagick x11-utils
+  fonts-wqy-microhei locales
+)
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "install-deps: must run as root" >&2
+  exit 1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ $status == "install ok installed" ]] || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+else
+  echo "install-deps: all packages present"
+fi
+
+# The end-to-end tests run the program under zh_CN.UTF-8 so that Wine picks
+# code page 936 (GBK) as the ANSI code page.
+if ! locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$'; then
+  echo "install-deps: generating zh_CN.UTF-8"
+  if [[ -f /etc/locale.gen ]] && grep -qE '^#? *zh_CN\.UTF-8 UTF-8' /etc/locale.gen; then
+    sed -i -E 's/^# *(zh_CN\.UTF-8 UTF-8)/\1/' /etc/locale.gen
+    locale-gen
+  else
+    localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+  fi
+fi
+locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$' || {
+  echo "install-deps: zh_CN.UTF-8 locale still missing" >&2
+  exit 1
+}
+echo "install-deps: done"

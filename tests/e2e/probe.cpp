@@ -1,0 +1,197 @@
+#include "tests/e2e/probe.h"
+
+#include <cstring>
+
+namespace e2e {
+
+namespace {
+constexpr UINT kAnswerTimeoutMs = 3000;
+constexpr UINT kGbk = 936;
+
+struct TopWindowQuery {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect_visible_top(HWND hwnd, LPARAM lp) {
+  auto* q = reinterpret_cast<TopWindowQuery*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == q->pid && IsWindowVisible(hwnd)) q->found.push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> visible_top_windows(DWORD pid) {
+  TopWindowQuery q{pid, {}};
+  EnumWindows(collect_visible_top, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+}  // namespace
+
+std::string to_utf8(const std::string& gbk) {
+  if (gbk.empty()) return gbk;
+  int wide_len = MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+  if (wide_len <= 0) return gbk;
+  std::wstring wide(static_cast<size_t>(wide_len), L'\0');
+  MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), &wide[0], wide_len);
+  int len = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_len, nullptr, 0, nullptr, nullptr);
+  if (len <= 0) return gbk;
+  std::string out(static_cast<size_t>(len), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_len, &out[0], len, nullptr, nullptr);
+  return out;
+}
+
+unsigned long long now_ms() { return GetTickCount64(); }
+
+std::string window_text(HWND hwnd, bool* ok) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                           &length)) {
+    if (ok) *ok = false;
+    return std::string();
+  }
+  std::vector<char> buffer(length + 64, '\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &copied)) {
+    if (ok) *ok = false;
+    return std::string();
+  }
+  if (ok) *ok = true;
+  return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+}
+
+bool set_window_text(HWND hwnd, const std::string& text) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                             SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result) != 0 &&
+         result == TRUE;
+}
+
+std::string class_name(HWND hwnd) {
+  char buffer[256] = {};
+  int n = GetClassNameA(hwnd, buffer, sizeof buffer);
+  return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+bool sync_with(HWND hwnd) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result) != 0;
+}
+
+std::vector<Child> children_of(HWND parent) {
+  std::vector<Child> out;
+  int index = 0;
+  for (HWND h = GetWindow(parent, GW_CHILD); h && index < 1000; h = GetWindow(h, GW_HWNDNEXT)) {
+    Child c;
+    c.hwnd = h;
+    c.cls = class_name(h);
+    c.text = window_text(h);
+    GetWindowRect(h, &c.rect);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&c.rect), 2);
+    c.visible = IsWindowVisible(h) != FALSE;
+    c.enabled = IsWindowEnabled(h) != FALSE;
+    c.style = GetWindowLongA(h, GWL_STYLE);
+    c.z_index = index++;
+    out.push_back(c);
+  }
+  return out;
+}
+
+Process::~Process() { kill(); }
+
+bool Process::start(const std::string& exe_path, std::string* error) {
+  std::string folder = exe_path;
+  size_t slash = folder.find_last_of("\\/");
+  folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+  std::string command = "\"" + exe_path + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  if (!CreateProcessA(exe_path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.c_str(), &si, &info_)) {
+    if (error) *error = "CreateProcessA failed, error " + std::to_string(GetLastError());
+    return false;
+  }
+  started_ = true;
+  WaitForInputIdle(info_.hProcess, 10000);
+  return true;
+}
+
+bool Process::running() const {
+  return started_ && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::wait_exit(unsigned timeout_ms) {
+  return started_ && WaitForSingleObject(info_.hProcess, timeout_ms) == WAIT_OBJECT_0;
+}
+
+DWORD Process::exit_code() const {
+  DWORD code = STILL_ACTIVE;
+  if (started_) GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+bool Process::kill() {
+  if (!started_) return false;
+  bool had_to = running();
+  if (had_to) {
+    TerminateProcess(info_.hProcess, 0xDEAD);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+  started_ = false;
+  return had_to;
+}
+
+HWND Process::find_window(const char* cls, const char* title) const {
+  for (HWND h : visible_top_windows(pid())) {
+    if (class_name(h) == cls && window_text(h) == title) return h;
+  }
+  return nullptr;
+}
+
+std::vector<HWND> Process::message_boxes() const {
+  std::vector<HWND> out;
+  for (HWND h : visible_top_windows(pid())) {
+    if (class_name(h) == "#32770") out.push_back(h);
+  }
+  return out;
+}
+
+std::vector<HWND> Process::other_top_windows(HWND except) const {
+  std::vector<HWND> out;
+  for (HWND h : visible_top_windows(pid())) {
+    if (h != except) out.push_back(h);
+  }
+  return out;
+}
+
+MessageBoxView read_message_box(HWND box) {
+  MessageBoxView view;
+  view.hwnd = box;
+  view.caption = window_text(box);
+  // The message text is the static control with id 0xFFFF.
+  if (HWND text = GetDlgItem(box, 0xFFFF)) view.text = window_text(text);
+  view.has_ok = GetDlgItem(box, IDOK) != nullptr;
+  for (const Child& c : children_of(box)) {
+    if (c.visible && _stricmp(c.cls.c_str(), "Button") == 0) view.buttons.push_back(c.text);
+  }
+  return view;
+}
+
+bool press_ok(HWND box, std::string* note) {
+  HWND ok = GetDlgItem(box, IDOK);
+  if (ok) {
+    PostMessageA(ok, BM_CLICK, 0, 0);
+    if (wait_until([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 3000)) return true;
+    if (note) *note = "BM_CLICK on OK did not close the box; sent WM_COMMAND IDOK";
+  } else if (note) {
+    *note = "the box has no button with id IDOK; sent WM_COMMAND IDOK";
+  }
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+  wait_until([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 3000);
+  return false;
+}
+
+}  // namespace e2e

@@ -1,0 +1,104 @@
+// Looking at and driving another process's windows from the outside, the
+// way a user (or an accessibility tool) would: window texts, enabled and
+// visible flags, places, clicks, message boxes and the process exit code.
+//
+// Every wait is a bounded poll; nothing here blocks forever on the program
+// under test. Texts are bytes in the ANSI code page (GBK).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// GBK bytes as UTF-8, for readable reports on a Linux terminal.
+std::string to_utf8(const std::string& gbk);
+
+// Milliseconds since some fixed point; for deadlines.
+unsigned long long now_ms();
+
+// Polls pred() every 15 ms until it holds or timeout_ms has passed.
+template <typename Pred>
+bool wait_until(Pred pred, unsigned timeout_ms) {
+  const unsigned long long end = now_ms() + timeout_ms;
+  for (;;) {
+    if (pred()) return true;
+    if (now_ms() >= end) return false;
+    Sleep(15);
+  }
+}
+
+// Window text through WM_GETTEXT with a timeout, so a hung program cannot
+// hang the driver. ok is false when the program did not answer.
+std::string window_text(HWND hwnd, bool* ok = nullptr);
+bool set_window_text(HWND hwnd, const std::string& text);
+std::string class_name(HWND hwnd);
+
+// Round trip through the window's thread: returns once that thread has
+// taken the message from one of its message loops (main or modal).
+bool sync_with(HWND hwnd);
+
+// One child window of the main window as seen from outside.
+struct Child {
+  HWND hwnd = nullptr;
+  std::string cls;
+  std::string text;
+  RECT rect{};  // outer rectangle in the parent's client coordinates
+  bool visible = false;
+  bool enabled = false;
+  LONG style = 0;
+  int z_index = 0;  // position in GW_CHILD / GW_HWNDNEXT order
+};
+
+// The direct children of parent, in GW_CHILD / GW_HWNDNEXT order.
+std::vector<Child> children_of(HWND parent);
+
+// A program started by the driver.
+class Process {
+ public:
+  Process() = default;
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  // Starts the executable in its own folder. error gets the reason on
+  // failure.
+  bool start(const std::string& exe_path, std::string* error);
+  DWORD pid() const { return info_.dwProcessId; }
+  bool running() const;
+  // Waits for the process to end; false on timeout.
+  bool wait_exit(unsigned timeout_ms);
+  DWORD exit_code() const;
+  // Ends the process if it still runs. Returns true when it had to.
+  bool kill();
+
+  // The visible top-level window of this process with the given class and
+  // title, or null.
+  HWND find_window(const char* cls, const char* title) const;
+  // Visible top-level message boxes (class "#32770") of this process.
+  std::vector<HWND> message_boxes() const;
+  // Visible top-level windows of this process other than `except`.
+  std::vector<HWND> other_top_windows(HWND except) const;
+
+ private:
+  PROCESS_INFORMATION info_{};
+  bool started_ = false;
+};
+
+// A message box as the user sees it.
+struct MessageBoxView {
+  HWND hwnd = nullptr;
+  std::string caption;
+  std::string text;
+  std::vector<std::string> buttons;  // captions of its buttons
+  bool has_ok = false;               // a button with id IDOK
+};
+MessageBoxView read_message_box(HWND box);
+// Presses OK (the button with id IDOK) with a posted BM_CLICK and waits for
+// the box to go away. Falls back to WM_COMMAND IDOK so that a run can go on;
+// returns false when the click alone did not close the box.
+bool press_ok(HWND box, std::string* note);
+
+}  // namespace e2e
