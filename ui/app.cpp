@@ -144,8 +144,11 @@ bool Program::on_key(Key key, bool shift) {
     case Key::Escape:
       platform_.close_window();
       return true;
+    case Key::Enter:
+    case Key::F1:
+      // No default button and no help: these keys do nothing, not even beep.
+      return true;
     default:
-      // Enter, F1 and the rest have no meaning of the window's own.
       return false;
   }
 }

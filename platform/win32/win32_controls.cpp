@@ -31,15 +31,6 @@ bool register_class(HINSTANCE instance, const char* name, WNDPROC proc,
   return RegisterClassExA(&wc) != 0;
 }
 
-std::string window_text(HWND hwnd) {
-  const int len = GetWindowTextLengthA(hwnd);
-  if (len <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(len) + 1, '\0');
-  const int got = GetWindowTextA(hwnd, &text[0], len + 1);
-  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  return text;
-}
-
 }  // namespace
 
 bool Win32Platform::register_control_classes() {
@@ -334,7 +325,7 @@ void Win32Platform::paint_caption(const Control& c, HWND hwnd, Colour text,
   GetClientRect(hwnd, &rect);
   FillRect(dc, &rect, c.background_brush);
 
-  const std::string caption = window_text(hwnd);
+  const std::string caption = read_window_text(hwnd);
   HFONT font = c.font != nullptr ? c.font : c.owner->gui_font_;
   win32::SelectedObject selected(dc, font);
   SetBkMode(dc, TRANSPARENT);

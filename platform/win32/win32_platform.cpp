@@ -215,15 +215,19 @@ int Win32Platform::id_of(HWND hwnd) const {
   return (c != nullptr && c->hwnd == hwnd) ? id : -1;
 }
 
-std::string Win32Platform::get_text(int id) {
-  HWND h = hwnd_of(id);
-  if (h == nullptr) return std::string();
-  const int len = GetWindowTextLengthA(h);
+std::string Win32Platform::read_window_text(HWND hwnd) {
+  const int len = GetWindowTextLengthA(hwnd);
   if (len <= 0) return std::string();
   std::string text(static_cast<std::size_t>(len) + 1, '\0');
-  const int got = GetWindowTextA(h, &text[0], len + 1);
+  const int got = GetWindowTextA(hwnd, &text[0], len + 1);
   text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
   return text;
+}
+
+std::string Win32Platform::get_text(int id) {
+  // Asked anew at every read: the user may have typed since the last one.
+  HWND h = hwnd_of(id);
+  return h != nullptr ? read_window_text(h) : std::string();
 }
 
 void Win32Platform::set_text(int id, const std::string& text) {

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -128,6 +129,9 @@ class Win32Platform final : public Platform {
   LRESULT on_main_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT control_colours(HDC dc, HWND control);
   void main_window_gone();
+
+  // GetWindowTextLengthA, then GetWindowTextA into a buffer one longer.
+  static std::string read_window_text(HWND hwnd);
 
   // Lookups between our ids and the system's handles.
   HWND hwnd_of(int id) const;

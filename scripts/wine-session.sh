@@ -1,0 +1,195 @@
+# shellcheck shell=bash
+# A throw-away Wine session in a virtual X server, for running Dovrane.exe and
+# test programs next to it. Source this file, then:
+#
+#   ws_begin                      # work folder + cleanup trap (EXIT/INT/TERM)
+#   ws_start_xvfb 1024x768x24     # own X display, exports DISPLAY
+#   ws_new_prefix                 # fresh WINEPREFIX, zh_CN.UTF-8 (code page 936)
+#   ws_virtual_desktop dv 1024x768
+#   wine some.exe args            # runs on that desktop; stdout and exit code
+#                                 # come straight back to the shell
+#
+# Everything lives under $WS_DIR (a mktemp folder) and is removed, with every
+# process the session started, by ws_cleanup, which the trap calls on every
+# way out. Set WS_KEEP=1 to keep $WS_DIR for a post-mortem.
+#
+# Wine facts this relies on (Wine 8, Debian):
+# - WINEDLLOVERRIDES="mscoree,mshtml=" keeps a fresh prefix from asking for
+#   Mono and Gecko; `wine wineboot -i` then `wineserver -w` finishes the
+#   prefix (about 10 s) before anything else starts.
+# - With LANG/LC_ALL=zh_CN.UTF-8 GetACP() is 936, so GBK texts show as Chinese.
+# - HKCU\Software\Wine\Explorer "Desktop"="dv" plus
+#   HKCU\Software\Wine\Explorer\Desktops "dv"="1024x768" puts every process of
+#   the prefix on one virtual desktop of that size (one X window named
+#   "dv - Wine desktop"); SM_CXSCREEN/SM_CYSCREEN read 1024/768. This is what
+#   `wine explorer /desktop=dv,1024x768 prog.exe` does for one program, but a
+#   plain `wine prog.exe` keeps its console output and exit code.
+# - Relay trace limited to some functions (see ws_relay_include): the value
+#   HKCU\Software\Wine\Debug "RelayInclude" lists module.Function names
+#   separated by ";", and a process run with WINEDEBUG=-all,+relay,+pid
+#   writes, on stderr, lines like
+#     0114:0118:Call user32.MessageBeep(00000040) ret=140001662
+#     0114:0118:Ret  user32.MessageBeep() retval=00000001 ret=140001662
+#   (process id:thread id:...). Child processes inherit WINEDEBUG and stderr.
+# - The value is read per process at start, for every process of the prefix.
+
+WS_DIR=${WS_DIR:-}
+WS_XVFB_PID=
+WS_PIDS=()
+
+ws_log() { echo "wine-session: $*" >&2; }
+
+# Creates the work folder and installs the cleanup trap.
+ws_begin() {
+  WS_DIR=$(mktemp -d "${TMPDIR:-/tmp}/dovrane-wine.XXXXXX") || return 1
+  trap ws_cleanup EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+}
+
+# Polls "$@" every 0.1 s until it succeeds or timeout_s seconds have passed.
+#   ws_wait_for 10 test -e some/file
+ws_wait_for() {
+  local timeout_s=$1
+  shift
+  local end=$((SECONDS + timeout_s))
+  until "$@"; do
+    ((SECONDS >= end)) && return 1
+    sleep 0.1
+  done
+}
+
+# Starts Xvfb on a display number it picks itself (-displayfd) and exports
+# DISPLAY. Argument: screen geometry, default 1024x768x24.
+ws_start_xvfb() {
+  local geometry=${1:-1024x768x24}
+  local fdfile=$WS_DIR/xvfb.display
+  : >"$fdfile"
+  Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset \
+    3>"$fdfile" >"$WS_DIR/xvfb.log" 2>&1 &
+  WS_XVFB_PID=$!
+  if ! ws_wait_for 15 grep -q '[0-9]' "$fdfile"; then
+    ws_log "Xvfb did not report a display (see $WS_DIR/xvfb.log)"
+    return 1
+  fi
+  export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
+  if ! ws_wait_for 15 xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+    ws_log "X display $DISPLAY does not answer"
+    return 1
+  fi
+}
+
+# Creates a fresh 64-bit prefix under $WS_DIR and keeps its wineserver
+# running until ws_cleanup.
+ws_new_prefix() {
+  export WINEPREFIX=$WS_DIR/prefix
+  export WINEARCH=win64
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+  if ! locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$'; then
+    ws_log "locale zh_CN.UTF-8 missing (scripts/install-deps.sh generates it)"
+    return 1
+  fi
+  mkdir -p "$WINEPREFIX"
+  if ! wine wineboot -i >"$WS_DIR/wineboot.log" 2>&1; then
+    ws_log "wineboot -i failed (see $WS_DIR/wineboot.log)"
+    return 1
+  fi
+  wineserver -w
+  # A persistent server keeps the registry loaded between programs.
+  wineserver -p
+  [[ -f $WINEPREFIX/system.reg ]] || { ws_log "prefix not created"; return 1; }
+}
+
+# ws_reg_add 'HKCU\Software\...' NAME TYPE DATA
+ws_reg_add() {
+  wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1
+}
+
+# ws_reg_query 'HKCU\Software\...' NAME  -> prints the data, if any
+ws_reg_query() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v n="$2" '$1 == n { sub(/^[ \t]*[^ \t]+[ \t]+[^ \t]+[ \t]+/, ""); print }'
+}
+
+# Every program of the prefix runs on one virtual desktop NAME of size WxH.
+ws_virtual_desktop() {
+  ws_reg_add 'HKCU\Software\Wine\Explorer' Desktop REG_SZ "$1" &&
+    ws_reg_add 'HKCU\Software\Wine\Explorer\Desktops' "$1" REG_SZ "$2"
+}
+
+# Limits the relay trace to the listed functions, "module.Function;...":
+#   ws_relay_include 'user32.ExitWindowsEx;shell32.ShellExecuteA'
+# Equivalent to
+#   wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
+#        /d 'user32.ExitWindowsEx;shell32.ShellExecuteA' /f
+ws_relay_include() {
+  ws_reg_add 'HKCU\Software\Wine\Debug' RelayInclude REG_SZ "$1"
+}
+
+# Runs "$@" with the relay trace on, appending the trace (and the rest of its
+# stderr) to LOG:
+#   ws_relay_run "$WS_DIR/trace.log" wine prog.exe
+# The trace covers the program and every process it starts.
+ws_relay_run() {
+  local log=$1
+  shift
+  WINEDEBUG=-all,+relay,+pid "$@" 2>>"$log"
+}
+
+# Points winebrowser (what ShellExecute uses for http/https addresses) at a
+# command of our own instead of a real browser.
+ws_set_browser() {
+  ws_reg_add 'HKCU\Software\Wine\WineBrowser' Browsers REG_SZ "$1"
+}
+
+# A harmless "browser" that only appends each address it is given to FILE;
+# prints the path of the command, for ws_set_browser.
+ws_browser_recorder() {
+  local file=$1 cmd=$WS_DIR/record-browser
+  cat >"$cmd" <<EOF
+#!/bin/sh
+printf '%s\n' "\$*" >>'$file'
+EOF
+  chmod +x "$cmd"
+  echo "$cmd"
+}
+
+# Screenshot of the whole X display into FILE (PNG by the extension).
+ws_screenshot() {
+  import -display "$DISPLAY" -window root "$1" 2>>"$WS_DIR/import.log"
+}
+
+# Starts "$@" in the background and remembers it for ws_cleanup; the pid is
+# in WS_LAST_PID.
+ws_spawn() {
+  "$@" &
+  WS_LAST_PID=$!
+  WS_PIDS+=("$WS_LAST_PID")
+}
+
+# Stops every process of the session: the Wine programs and server, the
+# background jobs started with ws_spawn, Xvfb; then removes $WS_DIR.
+ws_cleanup() {
+  local rc=$?
+  trap - EXIT INT TERM
+  if [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-/nonexistent} ]]; then
+    wineserver -k >/dev/null 2>&1
+    timeout 10 wineserver -w >/dev/null 2>&1
+  fi
+  local pid
+  for pid in "${WS_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  WS_PIDS=()
+  if [[ -n $WS_XVFB_PID ]]; then
+    kill "$WS_XVFB_PID" 2>/dev/null
+    wait "$WS_XVFB_PID" 2>/dev/null
+    WS_XVFB_PID=
+  fi
+  if [[ -n $WS_DIR && -d $WS_DIR && ${WS_KEEP:-0} != 1 ]]; then
+    rm -rf "$WS_DIR"
+  fi
+  return "$rc"
+}
