@@ -12,6 +12,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make googletest libgtest-dev
+  clang libclang-rt-14-dev valgrind
   mingw-w64
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
   fonts-wqy-microhei locales

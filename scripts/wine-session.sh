@@ -72,7 +72,8 @@ ws_start_xvfb() {
     ws_log "Xvfb did not report a display (see $WS_DIR/xvfb.log)"
     return 1
   fi
-  export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
+  DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
+  export DISPLAY
   if ! ws_wait_for 15 xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
     ws_log "X display $DISPLAY does not answer"
     return 1

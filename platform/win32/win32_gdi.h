@@ -57,4 +57,58 @@ class WindowDc {
   HDC dc_;
 };
 
+// A GDI object we created (brush, pen, bitmap), deleted on exit. Select it
+// with a SelectedObject declared after this owner, so the old object is back
+// in the DC before the deletion.
+template <typename Handle>
+class GdiObject {
+ public:
+  explicit GdiObject(Handle handle) : handle_(handle) {}
+  ~GdiObject() {
+    if (handle_ != nullptr) DeleteObject(handle_);
+  }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  Handle get() const { return handle_; }
+
+ private:
+  Handle handle_;
+};
+
+// Off-screen painting: a memory DC with a bitmap of the target's size
+// selected into it. copy_to() puts the picture on the target with one
+// BitBlt; the destructor selects the old bitmap back, then deletes the DC
+// and the bitmap.
+class OffscreenBuffer {
+ public:
+  OffscreenBuffer(HDC target, int width, int height)
+      : width_(width),
+        height_(height),
+        dc_(CreateCompatibleDC(target)),
+        bitmap_(CreateCompatibleBitmap(target, width > 0 ? width : 1, height > 0 ? height : 1)) {
+    if (dc_ != nullptr && bitmap_ != nullptr) old_bitmap_ = SelectObject(dc_, bitmap_);
+  }
+  ~OffscreenBuffer() {
+    if (old_bitmap_ != nullptr) SelectObject(dc_, old_bitmap_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+  }
+  OffscreenBuffer(const OffscreenBuffer&) = delete;
+  OffscreenBuffer& operator=(const OffscreenBuffer&) = delete;
+
+  // False when the system had no memory for the DC or the bitmap.
+  bool ok() const { return old_bitmap_ != nullptr; }
+  HDC dc() const { return dc_; }
+  void copy_to(HDC target, int x, int y) const {
+    BitBlt(target, x, y, width_, height_, dc_, 0, 0, SRCCOPY);
+  }
+
+ private:
+  int width_;
+  int height_;
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_bitmap_ = nullptr;
+};
+
 }  // namespace dv::win32

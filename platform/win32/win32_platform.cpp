@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "platform/win32/win32_restyle.h"
 #include "res/resource.h"
 
 namespace dv {
@@ -126,12 +127,10 @@ void Win32Platform::close_window() {
 }
 
 int Win32Platform::restyle(int scheme) {
-  // The scheme is remembered, but the restyling itself (subclassing push
-  // buttons and edit boxes, the WH_CALLWNDPROC hook that catches the ones
-  // created later, the gradient faces and frames) is not built yet: the
-  // controls keep the system's own look until it is.
+  // The restyling belongs to the thread, not to the window: it also takes
+  // the buttons of the message boxes shown later (win32_restyle.cpp).
   style_scheme_ = scheme;
-  return (scheme >= 1 && scheme <= 3) ? 1 : 0;
+  return win32::restyle_thread(scheme);
 }
 
 void Win32Platform::post_destroy_request() {

@@ -3,6 +3,11 @@
 //
 //   dovrane_e2e.exe <scenario> <path of Dovrane.exe> [stop file]
 //
+// Scenarios: layout (window and controls at start), schedule, empty (empty
+// delay fields), overlong (a delay beyond the timer's range), closebutton,
+// sysclose (caption close), show (keeps the window up until the stop file
+// exists, for a screenshot), relay-probe (calls for the runner's trace).
+//
 // Every check prints one line, "PASS <name>: ..." or "FAIL <name>: ...",
 // with what was expected and what was seen (texts as UTF-8). The last line
 // is "END <scenario>" when the driver got to the end by itself; a missing
@@ -10,11 +15,13 @@
 // down. Exit code: 0 when every check passed, 1 when one failed, 2 on a
 // usage error.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -245,14 +252,14 @@ void check_boxes(const std::string& name, const std::vector<MessageBoxView>& see
     expected.push_back(v);
     if (ok && (seen[i].caption != v.caption || seen[i].text != v.text)) ok = false;
   }
-  check(ok, name, describe(expected), ok ? describe(seen) : describe(seen) + " " + [&] {
-    std::string h;
-    for (const MessageBoxView& b : seen) h += "[" + hex(b.text) + "]";
-    return h;
-  }());
+  std::string actual = describe(seen);
+  if (!ok) {
+    for (const MessageBoxView& b : seen) actual += " [" + hex(b.text) + "]";
+  }
+  check(ok, name, describe(expected), actual);
 
-  bool single_ok = true;
-  std::string buttons;
+  bool single_ok = !seen.empty();
+  std::string buttons = seen.empty() ? "no box" : "";
   for (const MessageBoxView& b : seen) {
     buttons += "[" + std::to_string(b.buttons.size()) + " button(s)" + (b.has_ok ? ", IDOK" : "") + "]";
     single_ok = single_ok && b.buttons.size() == 1 && b.has_ok;
@@ -287,8 +294,23 @@ bool click(const Window& w, const char* name) {
   return true;
 }
 
-void check_fields(const Window& w, const std::vector<std::pair<const char*, std::string>>& fields) {
-  for (const auto& f : fields) check_text(std::string(f.first) + " text", f.second, w.text(f.first));
+// The texts of the ten edit boxes, read in one go: the countdown and the
+// clock rewrite some of them every second.
+using Fields = std::map<std::string, std::string>;
+Fields read_fields(const Window& w) {
+  Fields out;
+  for (const char* name : {"编辑框1", "编辑框2", "编辑框3", "编辑框4", "编辑框5", "编辑框6",
+                           "编辑框7", "编辑框8", "编辑框9", "编辑框10"}) {
+    out[name] = w.text(name);
+  }
+  return out;
+}
+
+void check_fields(const Fields& seen, const std::vector<std::pair<const char*, std::string>>& wanted) {
+  for (const auto& f : wanted) {
+    auto it = seen.find(f.first);
+    check_text(std::string(f.first) + " text", f.second, it == seen.end() ? "<not read>" : it->second);
+  }
 }
 
 void check_enabled(const Window& w, const std::vector<const char*>& names, bool enabled) {
@@ -452,11 +474,12 @@ void scenario_schedule(const std::string& exe) {
   HWND button = w.control("按钮1");
   std::vector<MessageBoxView> boxes = answer_boxes(
       app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs, 15000);
+  Fields fields = read_fields(w);
   SYSTEMTIME after{};
   GetLocalTime(&after);
 
   check_boxes("confirmation, no warning", boxes, {"0小时20分钟45秒后关机"});
-  check_fields(w, {{"编辑框5", "0"}, {"编辑框6", "20"}, {"编辑框7", "45"}});
+  check_fields(fields, {{"编辑框5", "0"}, {"编辑框6", "20"}, {"编辑框7", "45"}});
 
   // Shutdown time = clock + delay, each part on its own, no carry. The clock
   // is read three times by the program somewhere between before and after.
@@ -471,7 +494,7 @@ void scenario_schedule(const std::string& exe) {
     seconds.insert(std::to_string(t % 60 + 45));
   }
   auto check_one_of = [&](const char* name, const std::set<std::string>& allowed) {
-    std::string actual = w.text(name);
+    std::string actual = fields[name];
     std::string list;
     for (const std::string& a : allowed) list += (list.empty() ? "" : " or ") + quoted(a);
     check(allowed.count(actual) == 1, std::string(name) + " text", list, quoted(actual));
@@ -498,7 +521,7 @@ void scenario_empty_fields(const std::string& exe) {
       app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs, 20000);
   check_boxes("confirmation, then a warning per empty field", boxes,
               {"小时0分钟秒后关机", kEmptyWarning, kEmptyWarning});
-  check_fields(w, {{"编辑框5", ""}, {"编辑框6", "0"}, {"编辑框7", ""}});
+  check_fields(read_fields(w), {{"编辑框5", ""}, {"编辑框6", "0"}, {"编辑框7", ""}});
   check_enabled(w, {"按钮1", "编辑框1", "编辑框2", "编辑框3"}, false);
   app.kill();
 }
@@ -516,7 +539,7 @@ void scenario_overlong(const std::string& exe) {
   check_boxes("confirmation, then the limit", boxes,
               {"1193小时2分钟48秒后关机", "关机延时不能超过596小时31分钟23秒"});
   check_enabled(w, {"按钮1", "编辑框1", "编辑框2", "编辑框3"}, true);
-  check_fields(w, {{"编辑框5", "0"}, {"编辑框6", "0"}, {"编辑框7", "0"},
+  check_fields(read_fields(w), {{"编辑框5", "0"}, {"编辑框6", "0"}, {"编辑框7", "0"},
                    {"编辑框8", "0"}, {"编辑框9", "0"}, {"编辑框10", "0"}});
   // 1193:02:48 cut to 32 bits is 704 ms: no shutdown timer may be running.
   // If one fired, the power-off request would end this Wine session and the
@@ -525,6 +548,25 @@ void scenario_overlong(const std::string& exe) {
   check(!ended, "program still running 1.5 s after the refusal", "running",
         ended ? "ended with code " + std::to_string(static_cast<long>(app.exit_code())) : "running");
   app.kill();
+}
+
+void scenario_close_button(const std::string& exe) {
+  Process app;
+  Window w;
+  if (!launch(app, exe, w)) return;
+  // With a shutdown pending, 关闭 stops it and ends the program.
+  if (!fill_delay(w, "0", "5", "0")) return;
+  if (!click(w, "按钮1")) return;
+  HWND button = w.control("按钮1");
+  std::vector<MessageBoxView> boxes = answer_boxes(
+      app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs, 15000);
+  check_boxes("scheduled", boxes, {"0小时5分钟0秒后关机"});
+  if (!click(w, "按钮2")) return;
+  bool ended = app.wait_exit(kExitTimeoutMs);
+  std::string actual = ended ? "ended, exit code " + std::to_string(static_cast<long>(app.exit_code()))
+                             : "still running after " + std::to_string(kExitTimeoutMs) + " ms";
+  check(ended && app.exit_code() == 0, "关闭 ends the program with code 0", "ended, exit code 0",
+        actual);
 }
 
 void scenario_system_close(const std::string& exe) {
@@ -550,12 +592,17 @@ void scenario_show(const std::string& exe, const std::string& stop_file) {
   close_and_check_exit(app, w, "WM_CLOSE", WM_CLOSE, 0);
 }
 
-// A call that the runner's relay trace must record (the runner checks its
-// log for "Call user32.MessageBeep(00004d56)"): proves that the trace set up
-// for the program under test captures the functions it lists.
+// Calls that the runner's relay trace and browser redirection must record:
+// they prove that what is set up to watch the program under test works.
+//   relay log:   "Call user32.MessageBeep(00004d56)", "Call shell32.ShellExecuteA("
+//   browser log: the address below, handed over by winebrowser
 void scenario_relay_probe() {
   MessageBeep(0x4D56);
-  print_line("relay probe: called MessageBeep(0x4D56)");
+  print_line("probe: called MessageBeep(0x4D56)");
+  HINSTANCE r = ShellExecuteA(nullptr, "open", "https://e2e-probe.invalid/open", nullptr, nullptr,
+                              SW_SHOWNORMAL);
+  print_line("probe: ShellExecuteA(open, https://e2e-probe.invalid/open) returned " +
+             std::to_string(reinterpret_cast<INT_PTR>(r)));
 }
 
 }  // namespace
@@ -564,7 +611,7 @@ int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc < 2) {
     fprintf(stderr,
-            "usage: dovrane_e2e <layout|schedule|empty|overlong|sysclose|show|relay-probe> "
+            "usage: dovrane_e2e <layout|schedule|empty|overlong|closebutton|sysclose|show|relay-probe> "
             "[Dovrane.exe] [stop file]\n");
     return 2;
   }
@@ -583,6 +630,8 @@ int main(int argc, char** argv) {
     scenario_empty_fields(exe);
   } else if (scenario == "overlong") {
     scenario_overlong(exe);
+  } else if (scenario == "closebutton") {
+    scenario_close_button(exe);
   } else if (scenario == "sysclose") {
     scenario_system_close(exe);
   } else if (scenario == "show" && argc > 3) {

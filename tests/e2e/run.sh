@@ -16,7 +16,7 @@ set -uo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
-# shellcheck source=../../scripts/wine-session.sh
+# shellcheck source-path=SCRIPTDIR/../.. source=scripts/wine-session.sh
 source "$root/scripts/wine-session.sh"
 
 build=${1:-}
@@ -43,6 +43,11 @@ record() {  # record PASS|FAIL "text"
   if [[ $1 == PASS ]]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
   echo "$1 $2"
 }
+
+for tool in wine wineserver winepath Xvfb xdpyinfo import convert identify timeout; do
+  command -v "$tool" >/dev/null 2>&1 ||
+    environment_failure "$tool not installed (run scripts/install-deps.sh as root)"
+done
 
 exe=$build/Dovrane.exe
 driver=
@@ -84,9 +89,9 @@ collect() {  # collect SCENARIO RC OUTFILE
     esac
   done < <(tr -d '\r' <"$out")
   if ! tr -d '\r' <"$out" | grep -qx "END $scenario"; then
-    local why="exit status $rc"
+    local why="it was killed, exit status $rc"
     ((rc == 124 || rc == 137)) && why="timed out"
-    record FAIL "[$scenario] driver did not finish ($why); see $artifacts/$scenario.err"
+    record FAIL "[$scenario] driver ended without its END line ($why); see $artifacts/$scenario.err"
   elif ((rc != 0 && fails == 0)); then
     record FAIL "[$scenario] driver exit status $rc without a failed check"
   fi
@@ -107,6 +112,14 @@ if grep -q 'Call user32.MessageBeep(00004d56)' "$artifacts/relay-probe.err"; the
   record PASS "[relay] trace records a listed call: user32.MessageBeep(00004d56)"
 else
   record FAIL "[relay] trace records a listed call: no user32.MessageBeep(00004d56) in $artifacts/relay-probe.err"
+fi
+# ShellExecuteA on an https address reaches winebrowser, which hands it to
+# the recording command instead of a browser (asynchronously).
+if ws_wait_for 15 grep -qx 'https://e2e-probe.invalid/open' "$artifacts/browser.log" 2>/dev/null &&
+  grep -q 'Call shell32.ShellExecuteA(' "$artifacts/relay-probe.err"; then
+  record PASS "[relay] ShellExecuteA traced and its address reached the recording browser"
+else
+  record FAIL "[relay] ShellExecuteA probe: expected a traced call and https://e2e-probe.invalid/open in $artifacts/browser.log"
 fi
 
 # --- Window and controls at start -------------------------------------------
@@ -156,6 +169,7 @@ fi
 
 run_scenario empty
 run_scenario overlong
+run_scenario closebutton
 run_scenario sysclose
 
 # --- Nothing asked the system to power off -----------------------------------
