@@ -130,6 +130,11 @@ int Win32Platform::restyle(int scheme) {
   // The restyling belongs to the thread, not to the window: it also takes
   // the buttons of the message boxes shown later (win32_restyle.cpp).
   style_scheme_ = scheme;
+  // Every edit box of ours has a border (client edge or thin line), whatever
+  // the edit control has since made of its style.
+  for (const auto& c : controls_) {
+    if (c != nullptr && c->kind == ControlKind::EditBox) win32::note_bordered_edit(c->hwnd);
+  }
   return win32::restyle_thread(scheme);
 }
 

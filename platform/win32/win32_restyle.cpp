@@ -27,6 +27,7 @@ struct Restyled {
   bool focused = false;
   bool is_default = false;
   bool read_only = false;  // taken once, when the box is restyled
+  bool bordered = false;   // edit boxes: whether the frame is drawn
   // Someone subclassed the window after us, so our procedure could not be
   // taken out of the chain: it only passes messages on until the window
   // is gone.
@@ -42,6 +43,9 @@ struct Restyling {
   // still, code that called into the system looks its record up again.
   std::unordered_map<HWND, Restyled> windows;
 };
+
+// The window property that note_bordered_edit() leaves on a box.
+constexpr const char* kBorderedProp = "DvBorderedEdit";
 
 Restyling& restyling() {
   static Restyling state;
@@ -110,7 +114,7 @@ void redraw_button(HWND hwnd) {
 
 void redraw_edit_frame(HWND hwnd) {
   const Restyled* r = record_of(hwnd);
-  if (r == nullptr || r->detached) return;
+  if (r == nullptr || r->detached || !r->bordered) return;
   paint_edit_frame(hwnd, edit_state(*r));
 }
 
@@ -120,7 +124,9 @@ void repaint_now(HWND hwnd) {
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
 }
 
-void take_hold(HWND hwnd, Kind kind) {
+// `create_style` is the style the window was created with, when known: the
+// style it has now may have lost WS_BORDER to the edit control itself.
+void take_hold(HWND hwnd, Kind kind, DWORD create_style) {
   Restyled* existing = record_of(hwnd);
   if (existing != nullptr && !existing->detached) return;
 
@@ -134,6 +140,10 @@ void take_hold(HWND hwnd, Kind kind) {
     r.pressed = (SendMessageA(hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
   } else {
     r.read_only = (style & ES_READONLY) != 0;
+    const auto ex_style = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE));
+    r.bordered = ((style | create_style) & WS_BORDER) != 0 ||
+                 (ex_style & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0 ||
+                 GetPropA(hwnd, kBorderedProp) != nullptr;
   }
 
   if (existing != nullptr) {
@@ -149,18 +159,18 @@ void take_hold(HWND hwnd, Kind kind) {
   repaint_now(hwnd);
 }
 
-void take_hold_if_qualifies(HWND hwnd) {
+void take_hold_if_qualifies(HWND hwnd, DWORD create_style) {
   Kind kind;
-  if (qualifies(hwnd, &kind)) take_hold(hwnd, kind);
+  if (qualifies(hwnd, &kind)) take_hold(hwnd, kind, create_style);
 }
 
 BOOL CALLBACK take_child(HWND hwnd, LPARAM) {
-  take_hold_if_qualifies(hwnd);
+  take_hold_if_qualifies(hwnd, 0);
   return TRUE;
 }
 
 BOOL CALLBACK take_top_level(HWND hwnd, LPARAM) {
-  take_hold_if_qualifies(hwnd);
+  take_hold_if_qualifies(hwnd, 0);
   // EnumChildWindows walks all descendants, not only the direct children.
   EnumChildWindows(hwnd, take_child, 0);
   return TRUE;
@@ -171,7 +181,10 @@ LRESULT CALLBACK create_hook(int code, WPARAM wp, LPARAM lp) {
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lp);
     // Seen before the window procedure handles WM_CREATE: the window exists,
     // with its class, style and parent, and is not visible yet.
-    if (call->message == WM_CREATE) take_hold_if_qualifies(call->hwnd);
+    if (call->message == WM_CREATE) {
+      const auto* create = reinterpret_cast<const CREATESTRUCTA*>(call->lParam);
+      take_hold_if_qualifies(call->hwnd, create != nullptr ? create->style : 0);
+    }
   }
   return CallNextHookEx(restyling().hook, code, wp, lp);
 }
@@ -352,6 +365,7 @@ LRESULT CALLBACK restyled_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   const WNDPROC previous = r->previous;
 
   if (msg == WM_DESTROY) {
+    RemovePropA(hwnd, kBorderedProp);
     // The record lives until the window goes; give back the procedure we
     // replaced, unless a later subclass sits on top of us.
     const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
@@ -373,6 +387,10 @@ LRESULT CALLBACK restyled_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+void note_bordered_edit(HWND edit) {
+  SetPropA(edit, kBorderedProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
+}
 
 int restyle_thread(int scheme) {
   restyling().scheme = scheme;

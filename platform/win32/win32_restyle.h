@@ -27,6 +27,11 @@ namespace dv::win32 {
 // UnhookWindowsHookEx, or 0 when no hook was set.
 int restyle_thread(int scheme);
 
+// Tells the restyling that an edit box has a border even where its style no
+// longer says so: the edit control of some systems takes WS_BORDER out of
+// its style and draws the line itself. Call it before restyle_thread().
+void note_bordered_edit(HWND edit);
+
 // --- Painting (win32_restyle_paint.cpp) ------------------------------------
 
 // Executes drawing steps on dc. Caption steps draw `caption` in `font`
@@ -38,8 +43,8 @@ void draw_steps(HDC dc, const std::vector<DrawStep>& steps, const std::string& c
 // button's client area) with one BitBlt.
 void paint_push_button(HWND button, HDC target, const ButtonState& state);
 
-// The frame over an edit box's own painting, in window coordinates. Boxes
-// without a border get none.
+// The frame over an edit box's own painting, in window coordinates, for
+// boxes with a border.
 void paint_edit_frame(HWND edit, const EditState& state);
 
 // The client area of a disabled edit box, in the colours its parent gives

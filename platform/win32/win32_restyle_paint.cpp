@@ -113,12 +113,7 @@ void paint_push_button(HWND button, HDC target, const ButtonState& state) {
 }
 
 void paint_edit_frame(HWND edit, const EditState& state) {
-  const auto style = static_cast<DWORD>(GetWindowLongPtrA(edit, GWL_STYLE));
-  const auto ex_style = static_cast<DWORD>(GetWindowLongPtrA(edit, GWL_EXSTYLE));
-  const bool bordered =
-      (style & WS_BORDER) != 0 || (ex_style & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0;
-  if (!bordered || !IsWindowVisible(edit)) return;
-
+  if (!IsWindowVisible(edit)) return;
   RECT window{};
   GetWindowRect(edit, &window);
   const int w = window.right - window.left;
