@@ -10,6 +10,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+
+#include <zlib.h>
 #include <string>
 #include <vector>
 
@@ -204,7 +207,7 @@ Bytes dib(const Image& image, int bits) {
   return out;
 }
 
-// --- PNG with stored (uncompressed) deflate blocks ---------------------------
+// --- PNG -----------------------------------------------------------------------
 
 std::uint32_t crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
   crc = ~crc;
@@ -213,15 +216,6 @@ std::uint32_t crc32(const std::uint8_t* data, std::size_t size, std::uint32_t cr
     for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
   }
   return ~crc;
-}
-
-std::uint32_t adler32(const Bytes& data) {
-  std::uint32_t a = 1, b = 0;
-  for (std::uint8_t byte : data) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  return (b << 16) | a;
 }
 
 void chunk(Bytes& out, const char* type, const Bytes& data) {
@@ -243,19 +237,16 @@ Bytes png(const Image& image) {
     }
   }
 
-  Bytes zlib{0x78, 0x01};
-  for (std::size_t pos = 0; pos < raw.size() || pos == 0;) {
-    const std::size_t len = std::min<std::size_t>(65535, raw.size() - pos);
-    const bool last = pos + len == raw.size();
-    zlib.push_back(last ? 1 : 0);  // BFINAL, BTYPE 00 (stored)
-    put16(zlib, static_cast<unsigned>(len));
-    put16(zlib, static_cast<unsigned>(~len & 0xFFFF));
-    zlib.insert(zlib.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos),
-                raw.begin() + static_cast<std::ptrdiff_t>(pos + len));
-    pos += len;
-    if (last) break;
+  // zlib's best compression: the big image is mostly flat colour, so it
+  // shrinks from 256 KB to a few KB.
+  uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
+  Bytes zlib(packed_size);
+  if (compress2(zlib.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()),
+                Z_BEST_COMPRESSION) != Z_OK) {
+    std::fprintf(stderr, "make_icon: compression failed\n");
+    std::exit(1);
   }
-  put32_be(zlib, adler32(raw));
+  zlib.resize(packed_size);
 
   Bytes out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   Bytes header;
