@@ -1,7 +1,6 @@
 #include "core/date_time.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace dv {
 
@@ -82,18 +81,17 @@ DateFields split_date_time(double x) {
 
 std::string date_time_text(double date_time) {
   const DateFields f = split_date_time(date_time);
-  // Four-digit year, every other field at most two: 26 bytes in GBK.
-  char buffer[64];
-  int n = std::snprintf(buffer, sizeof buffer, "%d年%d月%d日", f.year, f.month, f.day);
-  const auto room = sizeof buffer - static_cast<std::size_t>(n);
+  using std::to_string;
+  std::string text = to_string(f.year) + "年" + to_string(f.month) + "月" + to_string(f.day) + "日";
+  // Trailing zero fields are left out; a zero before a later field is not.
   if (f.second != 0) {
-    std::snprintf(buffer + n, room, "%d时%d分%d秒", f.hour, f.minute, f.second);
+    text += to_string(f.hour) + "时" + to_string(f.minute) + "分" + to_string(f.second) + "秒";
   } else if (f.minute != 0) {
-    std::snprintf(buffer + n, room, "%d时%d分", f.hour, f.minute);
+    text += to_string(f.hour) + "时" + to_string(f.minute) + "分";
   } else if (f.hour != 0) {
-    std::snprintf(buffer + n, room, "%d时", f.hour);
+    text += to_string(f.hour) + "时";
   }
-  return buffer;
+  return text;
 }
 
 }  // namespace dv

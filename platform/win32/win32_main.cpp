@@ -36,6 +36,14 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
+// The library's default terminate handler demangles the type of an escaped
+// exception for a console that a GUI program does not have, and drags the
+// whole demangler into the executable for it. Nothing of ours throws past a
+// handler (allocation failures are reported above), so a plain abort does.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The command line and the show command are not used: the window always
   // opens centred and normal.

@@ -74,6 +74,10 @@ TEST(NumberToText, WritesThirteenSignificantDigits) {
       {12345678901234.0, "1.234567890123e+013"}, {1.0e15, "1e+015"},
       {1.0e100, "1e+100"}, {1.5e-300, "1.5e-300"}, {9999999999999.5, "1e+013"},
       {std::numeric_limits<double>::max(), "1.797693134862e+308"},
+      {std::numeric_limits<double>::denorm_min(), "4.940656458412e-324"},
+      {0.1, "0.1"}, {123456.7890123456, "123456.7890123"}, {0.000025, "2.5e-005"},
+      // Exact ties at the 14th digit go to the even neighbour.
+      {10000000000005.0, "1e+013"}, {10000000000015.0, "1.000000000002e+013"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Gbk(number_to_text(c.value)), Gbk(c.expected)) << "value: " << c.value;
