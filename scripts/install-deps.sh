@@ -14,7 +14,7 @@ packages=(
   cmake g++ make googletest libgtest-dev
   clang libclang-rt-14-dev valgrind
   mingw-w64
-  wine wine64 xvfb xauth xdotool imagemagick x11-utils
+  wine wine64 fonts-wine xvfb xauth xdotool imagemagick x11-utils
   fonts-wqy-microhei locales
 )
 
@@ -33,7 +33,9 @@ if ((${#missing[@]})); then
   echo "install-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
+  # Recommended packages too: Wine draws its dialogs and captions with the
+  # fonts and libraries it recommends.
+  apt-get install -y "${missing[@]}"
 else
   echo "install-deps: all packages present"
 fi
