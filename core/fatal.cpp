@@ -50,4 +50,11 @@ void fatal_out_of_memory(std::size_t bytes) {
   fatal_error_report(*g_fatal_platform, 0, message);
 }
 
+void fatal_library_error(const char* what) {
+  static bool reporting = false;
+  if (reporting || g_fatal_platform == nullptr) std::abort();
+  reporting = true;
+  fatal_error_report(*g_fatal_platform, 0, what != nullptr ? what : "");
+}
+
 }  // namespace dv

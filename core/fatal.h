@@ -24,4 +24,8 @@ void set_fatal_platform(Platform* platform);
 // Reports that `bytes` bytes could not be obtained. Never returns.
 [[noreturn]] void fatal_out_of_memory(std::size_t bytes);
 
+// Reports a broken promise of the standard library (a length or index out
+// of range) that the program's own checks should have made impossible.
+[[noreturn]] void fatal_library_error(const char* what);
+
 }  // namespace dv
