@@ -139,6 +139,14 @@ ws_relay_run() {
   WINEDEBUG=-all,+relay,+pid "$@" 2>>"$log"
 }
 
+# Like ws_relay_run, with each trace line led by the Wine tick count in
+# seconds ("1717.988:04f0:04f4:Call ..."), the clock GetTickCount reads.
+ws_relay_run_timed() {
+  local log=$1
+  shift
+  WINEDEBUG=-all,+relay,+pid,+timestamp "$@" 2>>"$log"
+}
+
 # Points winebrowser (what ShellExecute uses for http/https addresses) at a
 # command of our own instead of a real browser.
 ws_set_browser() {
@@ -160,6 +168,17 @@ EOF
 # Screenshot of the whole X display into FILE (PNG by the extension).
 ws_screenshot() {
   import -display "$DISPLAY" -window root "$1" 2>>"$WS_DIR/import.log"
+}
+
+# ws_crop IN OUT X Y W H MARGIN: the rectangle plus MARGIN pixels on each
+# side, clipped to the image, without metadata (so that the same picture
+# gives the same file).
+ws_crop() {
+  local in=$1 out=$2 x=$3 y=$4 w=$5 h=$6 m=${7:-0}
+  x=$((x - m)) y=$((y - m)) w=$((w + 2 * m)) h=$((h + 2 * m))
+  ((x < 0)) && w=$((w + x)) && x=0
+  ((y < 0)) && h=$((h + y)) && y=0
+  convert "$in" -crop "${w}x${h}+${x}+${y}" +repage -strip "$out" 2>>"$WS_DIR/import.log"
 }
 
 # Starts "$@" in the background and remembers it for ws_cleanup; the pid is

@@ -364,6 +364,11 @@ LRESULT CALLBACK Win32Platform::hyper_linker_proc(HWND hwnd, UINT msg, WPARAM wp
         c->hover = true;
         InvalidateRect(hwnd, nullptr, FALSE);
         SetCapture(hwnd);
+        // The capture only sees moves over this program's windows while no
+        // button is held: a pointer that leaves straight for another program
+        // would leave the link lit. Leave tracking catches that road.
+        TRACKMOUSEEVENT leave{sizeof(TRACKMOUSEEVENT), TME_LEAVE, hwnd, 0};
+        TrackMouseEvent(&leave);
       } else if (GetCapture() == hwnd) {
         RECT client{};
         GetClientRect(hwnd, &client);
@@ -373,6 +378,13 @@ LRESULT CALLBACK Win32Platform::hyper_linker_proc(HWND hwnd, UINT msg, WPARAM wp
           ReleaseCapture();
           InvalidateRect(hwnd, nullptr, FALSE);
         }
+      }
+      return 0;
+    case WM_MOUSELEAVE:
+      if (c->hover) {
+        c->hover = false;
+        if (GetCapture() == hwnd) ReleaseCapture();
+        InvalidateRect(hwnd, nullptr, FALSE);
       }
       return 0;
     case WM_CAPTURECHANGED:

@@ -3,10 +3,12 @@
 //
 //   dovrane_e2e.exe <scenario> <path of Dovrane.exe> [stop file]
 //
-// Scenarios: layout (window and controls at start), schedule, empty (empty
-// delay fields), overlong (a delay beyond the timer's range), closebutton,
-// sysclose (caption close), show (keeps the window up until the stop file
-// exists, for a screenshot), relay-probe (calls for the runner's trace).
+// Scenarios here: layout (window and controls at start), schedule, empty
+// (empty delay fields), overlong (a delay beyond the timer's range),
+// closebutton, sysclose (caption close), show (keeps the window up until the
+// stop file exists, for a screenshot), relay-probe (calls for the runner's
+// trace). The others are listed in scenarios.h; kScenarios below names them
+// all.
 //
 // Every check prints one line, "PASS <name>: ..." or "FAIL <name>: ...",
 // with what was expected and what was seen (texts as UTF-8). The last line
@@ -28,315 +30,12 @@
 
 #include "tests/e2e/probe.h"
 
-using e2e::Child;
-using e2e::MessageBoxView;
-using e2e::Process;
-using e2e::to_utf8;
+#include "tests/e2e/harness.h"
+#include "tests/e2e/scenarios.h"
+
+using namespace e2e;
 
 namespace {
-
-constexpr unsigned kStartTimeoutMs = 15000;
-constexpr unsigned kBoxTimeoutMs = 5000;
-constexpr unsigned kExitTimeoutMs = 10000;
-
-const char* const kCaption = "信息：";
-const char* const kEmptyWarning = "时间不能为空";
-
-// ---------------------------------------------------------------------------
-// Reporting
-
-int g_passed = 0;
-int g_failed = 0;
-
-void print_line(const std::string& gbk_line) {
-  std::string line = to_utf8(gbk_line) + "\n";
-  fwrite(line.data(), 1, line.size(), stdout);
-  fflush(stdout);
-}
-
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
-
-std::string hex(const std::string& bytes) {
-  std::string out;
-  char buf[4];
-  for (unsigned char c : bytes) {
-    snprintf(buf, sizeof buf, "%02X", c);
-    if (!out.empty()) out += ' ';
-    out += buf;
-  }
-  return out;
-}
-
-void check(bool ok, const std::string& name, const std::string& expected,
-           const std::string& actual) {
-  (ok ? g_passed : g_failed)++;
-  if (ok) {
-    print_line("PASS " + name + ": " + actual);
-  } else {
-    print_line("FAIL " + name + ": expected " + expected + ", actual " + actual);
-  }
-}
-
-void check_text(const std::string& name, const std::string& expected, const std::string& actual) {
-  bool ok = expected == actual;
-  check(ok, name, quoted(expected), ok ? quoted(actual) : quoted(actual) + " [" + hex(actual) + "]");
-}
-
-std::string rect_text(const RECT& r) {
-  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ") " +
-         std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
-}
-
-// ---------------------------------------------------------------------------
-// The window as laid out
-
-enum class Kind { Edit, Button, Own };  // Own: a window class of the program
-
-struct Expected {
-  const char* name;
-  Kind kind;
-  int x, y, w, h;
-  const char* text;  // nullptr: any non-empty text
-  bool enabled;
-};
-
-// The visible controls in creation order (the three timers are hidden
-// windows and are not listed).
-const Expected kControls[] = {
-    {"按钮1", Kind::Button, 16, 80, 48, 24, "确定", true},
-    {"标签2", Kind::Own, 96, 48, 24, 24, "分钟", true},
-    {"标签1", Kind::Own, 40, 48, 24, 24, "小时", true},
-    {"编辑框1", Kind::Edit, 8, 48, 32, 24, "0", true},
-    {"编辑框2", Kind::Edit, 64, 48, 32, 24, "0", true},
-    {"编辑框3", Kind::Edit, 120, 48, 32, 24, "0", true},
-    {"按钮2", Kind::Button, 112, 80, 48, 24, "关闭", true},
-    {"标签3", Kind::Own, 152, 48, 16, 24, "秒", true},
-    {"编辑框4", Kind::Edit, 8, 8, 160, 16, "", false},
-    {"标签4", Kind::Own, 8, 104, 48, 16, "剩余时间", true},
-    {"编辑框5", Kind::Edit, 8, 120, 32, 24, "0", false},
-    {"编辑框6", Kind::Edit, 64, 120, 32, 24, "0", false},
-    {"编辑框7", Kind::Edit, 120, 120, 32, 24, "0", false},
-    {"标签5", Kind::Own, 152, 120, 16, 24, "秒", true},
-    {"标签6", Kind::Own, 96, 120, 24, 24, "分钟", true},
-    {"标签7", Kind::Own, 40, 120, 24, 24, "小时", true},
-    {"编辑框8", Kind::Edit, 8, 168, 32, 24, "0", false},
-    {"编辑框9", Kind::Edit, 64, 168, 32, 24, "0", false},
-    {"编辑框10", Kind::Edit, 120, 168, 32, 24, "0", false},
-    {"标签8", Kind::Own, 8, 152, 48, 16, "关机时间", true},
-    {"标签10", Kind::Own, 40, 168, 24, 24, "小时", true},
-    {"标签11", Kind::Own, 96, 168, 24, 24, "分钟", true},
-    {"标签12", Kind::Own, 152, 168, 16, 24, "秒", true},
-    {"标签13", Kind::Own, 8, 24, 72, 24, "关机时间设定", true},
-    {"超级链接框1", Kind::Own, 8, 200, 152, 24, "Lumtrek", true},
-    {"标签9", Kind::Own, 8, 224, 160, 16, "国内高清电影首选,绿色安全！", true},
-    {"标签14", Kind::Own, 32, 240, 104, 16, "无不良广告和弹窗", true},
-    {"标签15", Kind::Own, 24, 256, 120, 16, nullptr, true},
-};
-constexpr int kControlCount = sizeof kControls / sizeof kControls[0];
-
-bool at_place(const Child& c, const Expected& e) {
-  return c.rect.left == e.x && c.rect.top == e.y && c.rect.right == e.x + e.w &&
-         c.rect.bottom == e.y + e.h;
-}
-
-const Expected& expected_named(const char* name) {
-  for (const Expected& e : kControls) {
-    if (std::strcmp(e.name, name) == 0) return e;
-  }
-  print_line(std::string("driver error: no control named ") + name);
-  ExitProcess(2);
-}
-
-// The running program's main window and its visible controls by name.
-struct Window {
-  HWND main = nullptr;
-  std::vector<Child> children;
-
-  HWND control(const char* name) const {
-    const Expected& e = expected_named(name);
-    for (const Child& c : children) {
-      if (c.visible && at_place(c, e)) return c.hwnd;
-    }
-    return nullptr;
-  }
-  std::string text(const char* name) const {
-    HWND h = control(name);
-    return h ? e2e::window_text(h) : std::string("<no such control>");
-  }
-  bool enabled(const char* name) const {
-    HWND h = control(name);
-    return h && IsWindowEnabled(h);
-  }
-};
-
-// Starts the program and waits for its main window. Reports a failure and
-// returns false when the window does not come up.
-bool launch(Process& app, const std::string& exe, Window& window) {
-  std::string error;
-  if (!app.start(exe, &error)) {
-    check(false, "program starts", "a running process", error);
-    return false;
-  }
-  bool shown = e2e::wait_until(
-      [&] {
-        window.main = app.find_window("WTWindow", "Dovrane");
-        return window.main != nullptr || !app.running();
-      },
-      kStartTimeoutMs);
-  if (!shown || !window.main) {
-    std::string seen = app.running() ? "process running, no window" :
-                                       "process ended with code " + std::to_string(app.exit_code());
-    for (HWND box : app.message_boxes()) {
-      MessageBoxView v = e2e::read_message_box(box);
-      seen += "; box " + quoted(v.caption) + ": " + quoted(v.text);
-    }
-    check(false, "main window appears", "visible window WTWindow \"Dovrane\"", seen);
-    return false;
-  }
-  window.children = e2e::children_of(window.main);
-  return true;
-}
-
-// ---------------------------------------------------------------------------
-// Message boxes
-
-// Answers every message box of the program with OK, in order, until done()
-// holds with no box open, or until no box has come for quiet_ms, or until
-// timeout_ms. Returns the boxes seen.
-std::vector<MessageBoxView> answer_boxes(Process& app, HWND main, const std::function<bool()>& done,
-                                         unsigned quiet_ms, unsigned timeout_ms) {
-  std::vector<MessageBoxView> seen;
-  const unsigned long long end = e2e::now_ms() + timeout_ms;
-  unsigned long long last_event = e2e::now_ms();
-  while (e2e::now_ms() < end && app.running()) {
-    std::vector<HWND> boxes = app.message_boxes();
-    if (!boxes.empty()) {
-      MessageBoxView view = e2e::read_message_box(boxes.front());
-      std::string note;
-      if (!e2e::press_ok(boxes.front(), &note)) {
-        check(false, "OK closes the box " + quoted(view.text), "box gone after BM_CLICK", note);
-      }
-      seen.push_back(view);
-      last_event = e2e::now_ms();
-      continue;
-    }
-    bool finished = done();
-    if (finished || e2e::now_ms() - last_event >= quiet_ms) {
-      // Let the program's thread take one more turn: a box it is about to
-      // show would be created before it reads its next message.
-      e2e::sync_with(main);
-      if (app.message_boxes().empty()) break;
-      continue;
-    }
-    Sleep(15);
-  }
-  return seen;
-}
-
-std::string describe(const std::vector<MessageBoxView>& boxes) {
-  std::string out = std::to_string(boxes.size()) + " box(es)";
-  for (const MessageBoxView& b : boxes) out += " [" + quoted(b.caption) + ": " + quoted(b.text) + "]";
-  return out;
-}
-
-// One check for the whole sequence of boxes (caption and text each), and
-// one that every box offered OK alone.
-void check_boxes(const std::string& name, const std::vector<MessageBoxView>& seen,
-                 const std::vector<std::string>& expected_texts) {
-  std::vector<MessageBoxView> expected;
-  bool ok = seen.size() == expected_texts.size();
-  for (size_t i = 0; i < expected_texts.size(); ++i) {
-    MessageBoxView v;
-    v.caption = kCaption;
-    v.text = expected_texts[i];
-    expected.push_back(v);
-    if (ok && (seen[i].caption != v.caption || seen[i].text != v.text)) ok = false;
-  }
-  std::string actual = describe(seen);
-  if (!ok) {
-    for (const MessageBoxView& b : seen) actual += " [" + hex(b.text) + "]";
-  }
-  check(ok, name, describe(expected), actual);
-
-  bool single_ok = !seen.empty();
-  std::string buttons = seen.empty() ? "no box" : "";
-  for (const MessageBoxView& b : seen) {
-    buttons += "[" + std::to_string(b.buttons.size()) + " button(s)" + (b.has_ok ? ", IDOK" : "") + "]";
-    single_ok = single_ok && b.buttons.size() == 1 && b.has_ok;
-  }
-  check(single_ok, name + ": every box has a single button", "1 button each, IDOK", buttons);
-}
-
-// ---------------------------------------------------------------------------
-// Helpers for the scenarios
-
-bool fill_delay(const Window& w, const char* hours, const char* minutes, const char* seconds) {
-  const char* names[] = {"编辑框1", "编辑框2", "编辑框3"};
-  const char* texts[] = {hours, minutes, seconds};
-  for (int i = 0; i < 3; ++i) {
-    HWND h = w.control(names[i]);
-    if (!h || !e2e::set_window_text(h, texts[i]) || e2e::window_text(h) != texts[i]) {
-      check(false, std::string("typing into ") + names[i], quoted(texts[i]),
-            h ? quoted(e2e::window_text(h)) : std::string("control not found"));
-      return false;
-    }
-  }
-  return true;
-}
-
-bool click(const Window& w, const char* name) {
-  HWND h = w.control(name);
-  if (!h) {
-    check(false, std::string("clicking ") + name, "the control", "not found");
-    return false;
-  }
-  PostMessageA(h, BM_CLICK, 0, 0);
-  return true;
-}
-
-// The texts of the ten edit boxes, read in one go: the countdown and the
-// clock rewrite some of them every second.
-using Fields = std::map<std::string, std::string>;
-Fields read_fields(const Window& w) {
-  Fields out;
-  for (const char* name : {"编辑框1", "编辑框2", "编辑框3", "编辑框4", "编辑框5", "编辑框6",
-                           "编辑框7", "编辑框8", "编辑框9", "编辑框10"}) {
-    out[name] = w.text(name);
-  }
-  return out;
-}
-
-void check_fields(const Fields& seen, const std::vector<std::pair<const char*, std::string>>& wanted) {
-  for (const auto& f : wanted) {
-    auto it = seen.find(f.first);
-    check_text(std::string(f.first) + " text", f.second, it == seen.end() ? "<not read>" : it->second);
-  }
-}
-
-void check_enabled(const Window& w, const std::vector<const char*>& names, bool enabled) {
-  std::string expected, actual;
-  bool ok = true;
-  for (const char* n : names) {
-    bool e = w.enabled(n);
-    ok = ok && e == enabled;
-    expected += std::string(n) + (enabled ? "=enabled " : "=disabled ");
-    actual += std::string(n) + (e ? "=enabled " : "=disabled ");
-  }
-  check(ok, enabled ? "inputs enabled" : "inputs disabled", expected, actual);
-}
-
-// Closes the window the given way and checks that the process ends with 0.
-void close_and_check_exit(Process& app, const Window& w, const std::string& how, UINT msg,
-                          WPARAM wp) {
-  PostMessageA(w.main, msg, wp, 0);
-  bool ended = app.wait_exit(kExitTimeoutMs);
-  std::string actual = ended ? "ended, exit code " + std::to_string(static_cast<long>(app.exit_code()))
-                             : "still running after " + std::to_string(kExitTimeoutMs) + " ms";
-  check(ended && app.exit_code() == 0, how + " ends the program with code 0", "ended, exit code 0",
-        actual);
-}
-
-int seconds_of_day(const SYSTEMTIME& t) { return t.wHour * 3600 + t.wMinute * 60 + t.wSecond; }
 
 // ---------------------------------------------------------------------------
 // Scenarios
@@ -582,9 +281,16 @@ void scenario_show(const std::string& exe, const std::string& stop_file) {
   Process app;
   Window w;
   if (!launch(app, exe, w)) return;
-  e2e::sync_with(w.main);
+  // The clock field fills at the first tick, a second after the start.
+  HWND clock = w.control("编辑框4");
+  wait_until([&] { return !window_text(clock).empty(); }, 3000);
+  sync_with(w.main);
   RedrawWindow(w.main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  print_line("READY");
+  RECT r{};
+  GetWindowRect(w.main, &r);
+  // The window's screen rectangle, for cropping the screenshot.
+  print_line("READY " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+             std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
   bool stopped = e2e::wait_until(
       [&] { return GetFileAttributesA(stop_file.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
   check(stopped, "runner took its screenshot", "stop file within 30 s",
@@ -605,40 +311,67 @@ void scenario_relay_probe() {
              std::to_string(reinterpret_cast<INT_PTR>(r)));
 }
 
+struct Entry {
+  const char* name;
+  void (*run)(const std::string& exe);
+  void (*run_until)(const std::string& exe, const std::string& stop_file);  // needs a stop file
+};
+
+const Entry kScenarios[] = {
+    {"layout", scenario_layout, nullptr},
+    {"schedule", scenario_schedule, nullptr},
+    {"empty", scenario_empty_fields, nullptr},
+    {"overlong", scenario_overlong, nullptr},
+    {"closebutton", scenario_close_button, nullptr},
+    {"sysclose", scenario_system_close, nullptr},
+    {"show", nullptr, scenario_show},
+    {"clock", scenario_clock, nullptr},
+    {"countdown", scenario_countdown, nullptr},
+    {"fold", scenario_fold, nullptr},
+    {"closecountdown", scenario_close_countdown, nullptr},
+    {"poweroff", scenario_power_off, nullptr},
+    {"badinput", scenario_bad_input, nullptr},
+    {"copies", scenario_copies, nullptr},
+    {"pixels", scenario_pixels, nullptr},
+    {"keys", scenario_keys, nullptr},
+    {"link", scenario_link, nullptr},
+    {"stress", scenario_stress, nullptr},
+    {"show-countdown", nullptr, scenario_show_countdown},
+    {"resources", scenario_resources, nullptr},
+};
+
+void usage() {
+  std::string names = "relay-probe";
+  for (const Entry& e : kScenarios) names += std::string("|") + e.name;
+  fprintf(stderr, "usage: dovrane_e2e <%s> [Dovrane.exe] [stop file]\n", names.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc < 2) {
-    fprintf(stderr,
-            "usage: dovrane_e2e <layout|schedule|empty|overlong|closebutton|sysclose|show|relay-probe> "
-            "[Dovrane.exe] [stop file]\n");
+    usage();
     return 2;
   }
   std::string scenario = argv[1];
   std::string exe = argc > 2 ? argv[2] : "";
   if (scenario == "relay-probe") {
     scenario_relay_probe();
-  } else if (exe.empty()) {
-    fprintf(stderr, "dovrane_e2e: scenario %s needs the path of Dovrane.exe\n", scenario.c_str());
-    return 2;
-  } else if (scenario == "layout") {
-    scenario_layout(exe);
-  } else if (scenario == "schedule") {
-    scenario_schedule(exe);
-  } else if (scenario == "empty") {
-    scenario_empty_fields(exe);
-  } else if (scenario == "overlong") {
-    scenario_overlong(exe);
-  } else if (scenario == "closebutton") {
-    scenario_close_button(exe);
-  } else if (scenario == "sysclose") {
-    scenario_system_close(exe);
-  } else if (scenario == "show" && argc > 3) {
-    scenario_show(exe, argv[3]);
   } else {
-    fprintf(stderr, "dovrane_e2e: unknown scenario or missing argument: %s\n", scenario.c_str());
-    return 2;
+    const Entry* entry = nullptr;
+    for (const Entry& e : kScenarios) {
+      if (scenario == e.name) entry = &e;
+    }
+    if (!entry || exe.empty() || (entry->run_until && argc < 4)) {
+      usage();
+      return 2;
+    }
+    if (entry->run) {
+      entry->run(exe);
+    } else {
+      entry->run_until(exe, argv[3]);
+    }
   }
   print_line("END " + scenario);
   return g_failed == 0 ? 0 : 1;

@@ -67,6 +67,7 @@ class Process {
   // failure.
   bool start(const std::string& exe_path, std::string* error);
   DWORD pid() const { return info_.dwProcessId; }
+  HANDLE handle() const { return info_.hProcess; }
   bool running() const;
   // Waits for the process to end; false on timeout.
   bool wait_exit(unsigned timeout_ms);

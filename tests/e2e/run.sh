@@ -10,8 +10,15 @@
 #
 # Prints one line per check and then "N passed, M failed". Exit code: 0 when
 # all passed, 1 when a check failed, 2 when the environment could not come
-# up. Logs, relay traces and a screenshot stay in $E2E_ARTIFACTS (default
+# up. Logs, relay traces and screenshots stay in $E2E_ARTIFACTS (default
 # <build dir>/e2e-artifacts).
+#
+# DOVRANE_SAVE_DOCS=1 also writes the screenshots of the started window and
+# of a running countdown to docs/window.png and docs/countdown.png.
+#
+# The last scenario lets a 3 s shutdown delay run out: the program's
+# power-off request ends the whole Wine session, so it is judged from the
+# relay trace alone.
 set -uo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -66,7 +73,7 @@ ws_new_prefix || environment_failure "Wine prefix could not be created"
 ws_virtual_desktop dv 1024x768 || environment_failure "virtual desktop not set"
 # Functions whose calls the scenarios look at. ExitWindowsEx must never be
 # called by any of them: a power-off request would end this Wine session.
-ws_relay_include 'user32.MessageBeep;user32.MessageBoxA;user32.ExitWindowsEx;shell32.ShellExecuteA' ||
+ws_relay_include 'user32.MessageBeep;user32.MessageBoxA;user32.ExitWindowsEx;shell32.ShellExecuteA;user32.SetTimer' ||
   environment_failure "relay trace not set"
 ws_set_browser "$(ws_browser_recorder "$artifacts/browser.log")" ||
   environment_failure "browser not redirected"
@@ -100,10 +107,17 @@ collect() {  # collect SCENARIO RC OUTFILE
 run_scenario() {  # run_scenario NAME [extra driver args]
   local name=$1
   shift
-  local rc=0
+  local rc=0 limit=60
+  # Many program starts in one run.
+  [[ $name == copies || $name == badinput ]] && limit=150
   ws_relay_run "$artifacts/$name.err" \
-    timeout -k 5 60 wine "$driver_win" "$name" "$exe_win" "$@" >"$artifacts/$name.out" || rc=$?
+    timeout -k 5 "$limit" wine "$driver_win" "$name" "$exe_win" "$@" >"$artifacts/$name.out" || rc=$?
   collect "$name" "$rc" "$artifacts/$name.out"
+}
+
+# Calls of a function in a relay trace: "pid:tid:Call module.Function(args)".
+traced_calls() {  # traced_calls FILE module.Function
+  grep -a ":Call $2(" "$1" 2>/dev/null
 }
 
 # --- The relay trace itself works ------------------------------------------
@@ -125,35 +139,46 @@ fi
 # --- Window and controls at start -------------------------------------------
 run_scenario layout
 
-# --- Screenshot of the window as shown ---------------------------------------
-stop_file=$WS_DIR/show.stop
-stop_win=$(winepath -w "$stop_file" 2>/dev/null)
-run_show() {
-  ws_relay_run "$artifacts/show.err" \
-    timeout -k 5 60 wine "$driver_win" show "$exe_win" "$stop_win" >"$artifacts/show.out"
+# --- Screenshots of the window as shown -------------------------------------
+# The driver keeps the window up until the stop file exists and prints
+# "READY x y w h" (the window's screen rectangle) once it is painted.
+run_until_stopped() {  # run_until_stopped SCENARIO STOPFILE
+  ws_relay_run "$artifacts/$1.err" \
+    timeout -k 5 60 wine "$driver_win" "$1" "$exe_win" "$(winepath -w "$2" 2>/dev/null)" >"$artifacts/$1.out"
 }
-ws_spawn run_show
-show_pid=$WS_LAST_PID
-if ws_wait_for 20 grep -q '^READY' "$artifacts/show.out"; then
-  shot=$artifacts/window.png
-  if ws_screenshot "$shot" && [[ -s $shot ]]; then
-    size=$(identify -format '%wx%h' "$shot" 2>/dev/null)
-    # The window's own rectangle must be painted (caption, controls, texts),
-    # not one flat colour.
-    colours=$(convert "$shot" -crop 180x305+422+231 +repage -format '%k' info: 2>/dev/null)
-    if [[ $size == 1024x768 && ${colours:-0} -ge 16 ]]; then
-      record PASS "[show] screenshot $shot: ${size}, window area has $colours colours"
+
+screenshot_of() {  # screenshot_of SCENARIO DOCS_NAME
+  local scenario=$1 docs_name=$2 stop_file=$WS_DIR/$1.stop rc=0
+  ws_spawn run_until_stopped "$scenario" "$stop_file"
+  local pid=$WS_LAST_PID
+  if ws_wait_for 20 grep -qs "^READY" "$artifacts/$scenario.out"; then
+    local shot=$artifacts/$scenario-screen.png crop=$artifacts/$scenario.png x y w h
+    read -r x y w h < <(grep -a '^READY' "$artifacts/$scenario.out" | tr -d '\r' | head -1 | cut -d' ' -f2-)
+    if ws_screenshot "$shot" && [[ -s $shot ]] && ws_crop "$shot" "$crop" "$x" "$y" "$w" "$h" 6; then
+      local size colours
+      size=$(identify -format '%wx%h' "$shot" 2>/dev/null)
+      # The window's own rectangle must be painted (caption, controls,
+      # texts), not one flat colour.
+      colours=$(convert "$shot" -crop "${w}x${h}+${x}+${y}" +repage -format '%k' info: 2>/dev/null)
+      if [[ $size == 1024x768 && ${colours:-0} -ge 16 ]]; then
+        record PASS "[$scenario] screenshot $crop: window ${w}x${h} at $x,$y on $size, $colours colours"
+      else
+        record FAIL "[$scenario] screenshot: expected 1024x768 with a painted window area, got ${size:-?} with ${colours:-?} colours"
+      fi
+      if [[ ${DOVRANE_SAVE_DOCS:-0} == 1 ]]; then
+        mkdir -p "$root/docs" && cp "$crop" "$root/docs/$docs_name" &&
+          echo "  [$scenario] saved $root/docs/$docs_name"
+      fi
     else
-      record FAIL "[show] screenshot $shot: expected 1024x768 with a painted window area, got ${size:-?} with ${colours:-?} colours"
+      record FAIL "[$scenario] screenshot could not be taken (import failed, see $WS_DIR/import.log)"
     fi
-  else
-    record FAIL "[show] screenshot could not be taken (import failed, see $WS_DIR/import.log)"
   fi
-fi
-touch "$stop_file"
-show_rc=0
-wait "$show_pid" || show_rc=$?
-collect show "$show_rc" "$artifacts/show.out"
+  touch "$stop_file"
+  wait "$pid" || rc=$?
+  collect "$scenario" "$rc" "$artifacts/$scenario.out"
+}
+
+screenshot_of show window.png
 
 # --- Scheduling --------------------------------------------------------------
 run_scenario schedule
@@ -172,12 +197,99 @@ run_scenario overlong
 run_scenario closebutton
 run_scenario sysclose
 
-# --- Nothing asked the system to power off -----------------------------------
-calls=$(cat "$artifacts"/*.err | grep -c 'Call user32.ExitWindowsEx(')
-if ((calls == 0)); then
-  record PASS "[relay] no ExitWindowsEx call in any scenario"
+# --- Clock, countdown, cancelled shutdown ------------------------------------
+run_scenario clock
+run_scenario countdown
+run_scenario fold
+run_scenario closecountdown
+# 关闭 came before the 3 s delay ran out: no power-off request afterwards
+# (the driver stayed 5 s past the scheduling to give it the chance).
+calls=$(traced_calls "$artifacts/closecountdown.err" user32.ExitWindowsEx)
+if [[ -z $calls ]]; then
+  record PASS "[relay] closecountdown: no ExitWindowsEx call after 关闭"
 else
-  record FAIL "[relay] ExitWindowsEx called $calls time(s): $(cat "$artifacts"/*.err | grep 'Call user32.ExitWindowsEx(' | head -3)"
+  record FAIL "[relay] closecountdown: expected no ExitWindowsEx call, got: $calls"
+fi
+
+# --- Unusual input, many copies ------------------------------------------------
+run_scenario badinput
+run_scenario copies
+
+# --- Looks, keys, link, repaints, resources ---------------------------------
+run_scenario pixels
+run_scenario keys
+before=$(grep -cx 'https://www.lumtrek.com/' "$artifacts/browser.log" 2>/dev/null)
+run_scenario link
+# One press, one shell call: owner none (no window titled "Microsoft
+# Internet Explorer"), verb "open", the site, SW_SHOWNORMAL; and winebrowser
+# hands the address to the recording browser once.
+calls=$(traced_calls "$artifacts/link.err" shell32.ShellExecuteA)
+n=$(grep -c . <<<"$calls")
+if ((n == 1)) && grep -q ':Call shell32.ShellExecuteA(00000000,[0-9a-f]* "open",[0-9a-f]* "https://www.lumtrek.com/",00000000,00000000,00000001)' <<<"$calls"; then
+  record PASS "[relay] link: one call ${calls#*:Call }"
+else
+  record FAIL "[relay] link: expected one ShellExecuteA(00000000,\"open\",\"https://www.lumtrek.com/\",0,0,00000001), got $n: ${calls:-none}"
+fi
+ws_wait_for 15 test "$(grep -cx 'https://www.lumtrek.com/' "$artifacts/browser.log" 2>/dev/null)" -gt "${before:-0}"
+sleep 1  # a second, late copy of the address would show up here
+opened=$(($(grep -cx 'https://www.lumtrek.com/' "$artifacts/browser.log" 2>/dev/null) - ${before:-0}))
+if ((opened == 1)); then
+  record PASS "[link] the recording browser received https://www.lumtrek.com/ once"
+else
+  record FAIL "[link] the recording browser: expected https://www.lumtrek.com/ once, got it $opened time(s)"
+fi
+run_scenario stress
+screenshot_of show-countdown countdown.png
+run_scenario resources
+
+# --- Nothing asked the system to power off -----------------------------------
+calls=$(cat "$artifacts"/*.err | grep -a -c ':Call user32.ExitWindowsEx(')
+if ((calls == 0)); then
+  record PASS "[relay] no ExitWindowsEx call in any scenario so far"
+else
+  record FAIL "[relay] ExitWindowsEx called $calls time(s): $(cat "$artifacts"/*.err | grep -a ':Call user32.ExitWindowsEx(' | head -3)"
+fi
+
+# --- Last: a 3 s delay runs out ----------------------------------------------
+# The power-off request ends every process of this Wine session, the driver
+# included, so nothing may run after this. The driver prints the program's
+# process id ("PID 04f0") and must not get to its END line.
+rc=0
+ws_relay_run_timed "$artifacts/poweroff.err" \
+  timeout -k 5 60 wine "$driver_win" poweroff "$exe_win" >"$artifacts/poweroff.out" || rc=$?
+while IFS= read -r line; do
+  case $line in
+    "PASS "*) record PASS "[poweroff] ${line#PASS }" ;;
+    "FAIL "*) record FAIL "[poweroff] ${line#FAIL }" ;;
+    *) echo "  [poweroff] $line" ;;
+  esac
+done < <(tr -d '\r' <"$artifacts/poweroff.out")
+pid=$(tr -d '\r' <"$artifacts/poweroff.out" | awk '$1 == "PID" { print $2 }')
+calls=$(traced_calls "$artifacts/poweroff.err" user32.ExitWindowsEx)
+n=$(grep -c . <<<"$calls")
+if [[ -n $pid ]] && ((n == 1)) && grep -q "^[0-9.]*:$pid:[0-9a-f]*:Call user32.ExitWindowsEx(0000000c,00000000)" <<<"$calls"; then
+  record PASS "[relay] poweroff: one call by the program: ${calls#*:Call }"
+else
+  record FAIL "[relay] poweroff: expected one ExitWindowsEx(0000000c,00000000) by process ${pid:-?}, got $n: ${calls:-none}"
+fi
+# From the shutdown timer's start (SetTimer with 3000 ms) to the request.
+set_at=$(traced_calls "$artifacts/poweroff.err" user32.SetTimer | grep "^[0-9.]*:${pid:-none}:.*,00000bb8,00000000)" | head -1 | cut -d: -f1)
+exit_at=$(head -1 <<<"$calls" | cut -d: -f1)
+if [[ -n $set_at && -n $exit_at ]]; then
+  after_ms=$(awk -v a="$set_at" -v b="$exit_at" 'BEGIN { printf "%d", (b - a) * 1000 + 0.5 }')
+  echo "  [poweroff] information: ExitWindowsEx came $after_ms ms after SetTimer(...,3000 ms)"
+  if ((after_ms >= 2990 && after_ms <= 5000)); then
+    record PASS "[poweroff] power-off request not before the 3 s delay and at most 2 s late: $after_ms ms"
+  else
+    record FAIL "[poweroff] power-off request: expected 2990..5000 ms after SetTimer(...,3000), got $after_ms ms"
+  fi
+else
+  record FAIL "[poweroff] timing: no SetTimer(...,00000bb8) or no ExitWindowsEx line with a timestamp in $artifacts/poweroff.err"
+fi
+if tr -d '\r' <"$artifacts/poweroff.out" | grep -qx 'END poweroff'; then
+  record FAIL "[poweroff] the driver outlived the power-off request (exit status $rc): the session was not ended"
+else
+  record PASS "[poweroff] the session ended under the driver (exit status $rc), as a power-off request does"
 fi
 
 summary
