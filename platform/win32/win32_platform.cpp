@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/win32/win32_restyle.h"
+#include "platform/win32/win32_text.h"
 #include "res/resource.h"
 
 namespace dv {
@@ -219,14 +220,7 @@ int Win32Platform::id_of(HWND hwnd) const {
   return (c != nullptr && c->hwnd == hwnd) ? id : -1;
 }
 
-std::string Win32Platform::read_window_text(HWND hwnd) {
-  const int len = GetWindowTextLengthA(hwnd);
-  if (len <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(len) + 1, '\0');
-  const int got = GetWindowTextA(hwnd, &text[0], len + 1);
-  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  return text;
-}
+std::string Win32Platform::read_window_text(HWND hwnd) { return win32::window_text(hwnd); }
 
 std::string Win32Platform::get_text(int id) {
   // Asked anew at every read: the user may have typed since the last one.

@@ -6,6 +6,7 @@
 
 #include "platform/win32/win32_gdi.h"
 #include "platform/win32/win32_restyle.h"
+#include "platform/win32/win32_text.h"
 
 namespace dv::win32 {
 
@@ -31,15 +32,6 @@ void gradient(HDC dc, const Rect& r, ColourRef top, ColourRef bottom) {
   TRIVERTEX v[2] = {vertex(r.left, r.top, top), vertex(r.right, r.bottom, bottom)};
   GRADIENT_RECT mesh{0, 1};
   GradientFill(dc, v, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
-}
-
-std::string window_text(HWND hwnd) {
-  const int len = GetWindowTextLengthA(hwnd);
-  if (len <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(len) + 1, '\0');
-  const int got = GetWindowTextA(hwnd, &text[0], len + 1);
-  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  return text;
 }
 
 HFONT font_of(HWND hwnd) {
