@@ -1,7 +1,6 @@
 // The promotion link.
 #pragma once
 
-#include <string_view>
 
 #include "platform/platform.h"
 

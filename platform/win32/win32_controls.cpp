@@ -6,6 +6,7 @@
 
 #include "platform/win32/win32_gdi.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
 
 namespace dv {
 
@@ -177,11 +178,9 @@ HWND Win32Platform::create_own_control(Control& c, const ControlDesc& desc,
 // --- The single-line edit box -------------------------------------------------
 
 void Win32Platform::measure_line(Control& c) {
-  HFONT font = reinterpret_cast<HFONT>(SendMessageA(c.hwnd, WM_GETFONT, 0, 0));
-  if (font == nullptr) font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
   win32::WindowDc dc(c.hwnd, false);
   if (dc.dc() == nullptr) return;
-  win32::SelectedObject selected(dc.dc(), font);
+  win32::SelectedObject selected(dc.dc(), win32::font_of(c.hwnd));
   SIZE size{};
   if (GetTextExtentPoint32A(dc.dc(), "W", 1, &size)) c.line_height = size.cy;
 }

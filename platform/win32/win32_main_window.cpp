@@ -2,7 +2,6 @@
 // button clicks, activation, the destroy request and the window's end.
 #include "platform/win32/win32_gdi.h"
 #include "platform/win32/win32_platform.h"
-#include "res/resource.h"
 
 namespace dv {
 
@@ -16,7 +15,7 @@ bool Win32Platform::register_main_class(const char* class_name) {
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
   wc.lpfnWndProc = main_window_proc;
   wc.hInstance = instance_;
-  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_DOVRANE));  // may be none yet
+  // The icons are set on the window itself, big and small (create_window).
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   // No class brush: the client is painted with button face by the window
   // procedure, looked up at each paint.
@@ -40,12 +39,8 @@ LRESULT CALLBACK Win32Platform::main_window_proc(HWND hwnd, UINT msg, WPARAM wp,
 
 LRESULT Win32Platform::on_main_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND: {
-      RECT rect{};
-      GetClientRect(hwnd, &rect);
-      FillRect(reinterpret_cast<HDC>(wp), &rect, GetSysColorBrush(COLOR_BTNFACE));
-      return 1;
-    }
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT fills what needs it; filling here too paints twice
     case WM_PAINT: {
       win32::PaintScope paint(hwnd);
       FillRect(paint.dc(), &paint.dirty(), GetSysColorBrush(COLOR_BTNFACE));

@@ -82,8 +82,8 @@ bool Win32Platform::create_window(const WindowDesc& desc) {
   if (hwnd == nullptr) return false;
   main_ = hwnd;
 
-  // The icon resource may not exist yet; the system's default icon is used
-  // until it does.
+  // The program icon, at the sizes the system wants for the caption and the
+  // task bar.
   if (HICON big = static_cast<HICON>(LoadImageA(
           instance_, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR))) {
@@ -129,8 +129,8 @@ void Win32Platform::close_window() {
 
 int Win32Platform::restyle(int scheme) {
   // The restyling belongs to the thread, not to the window: it also takes
-  // the buttons of the message boxes shown later (win32_restyle.cpp).
-  style_scheme_ = scheme;
+  // the buttons of the message boxes shown later (win32_restyle.cpp), which
+  // also keeps the scheme.
   // Every edit box of ours has a border (client edge or thin line), whatever
   // the edit control has since made of its style.
   for (const auto& c : controls_) {

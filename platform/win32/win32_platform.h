@@ -152,7 +152,6 @@ class Win32Platform final : public Platform {
   std::vector<CachedBrush> brushes_;  // solid brushes we created ourselves
 
   HANDLE token_ = nullptr;
-  int style_scheme_ = 0;
 };
 
 }  // namespace dv

@@ -34,12 +34,6 @@ void gradient(HDC dc, const Rect& r, ColourRef top, ColourRef bottom) {
   GradientFill(dc, v, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
 }
 
-HFONT font_of(HWND hwnd) {
-  auto font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
-  // A control nobody gave a font draws in the system font.
-  return font != nullptr ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-}
-
 }  // namespace
 
 void draw_steps(HDC dc, const std::vector<DrawStep>& steps, const std::string& caption,

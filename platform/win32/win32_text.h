@@ -1,4 +1,5 @@
-// Reading a window's text, for the backend's own painting and the fields.
+// Reading a window's text and font, for the backend's own painting and the
+// fields.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,13 @@ inline std::string window_text(HWND hwnd) {
   const int got = GetWindowTextA(hwnd, &text[0], len + 1);
   text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
   return text;
+}
+
+// The font the window draws its text in; the system font for a window that
+// was never given one.
+inline HFONT font_of(HWND hwnd) {
+  auto font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+  return font != nullptr ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
 }  // namespace dv::win32
