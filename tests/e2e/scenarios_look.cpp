@@ -261,16 +261,23 @@ std::vector<PixelProbe> button_probes(bool first_focused) {
   return probes;
 }
 
+// Starts the program, brings its window to the front and checks that the
+// schedule button has the focus, as it must right after start.
+bool launch_in_front(Process& app, const std::string& exe, Window& w, HWND* focus) {
+  if (!launch(app, exe, w)) return false;
+  bring_to_front(w);
+  wait_until([&] { return (*focus = focus_of(w.main)) == w.control("按钮1"); }, 2000);
+  check(*focus == w.control("按钮1"), "focus at start", "按钮1", name_of(w, *focus));
+  return true;
+}
+
 }  // namespace
 
 void scenario_pixels(const std::string& exe) {
   Process app;
   Window w;
-  if (!launch(app, exe, w)) return;
-  bring_to_front(w);
   HWND focus = nullptr;
-  wait_until([&] { return (focus = focus_of(w.main)) == w.control("按钮1"); }, 2000);
-  check(focus == w.control("按钮1"), "focus at start", "按钮1", name_of(w, focus));
+  if (!launch_in_front(app, exe, w, &focus)) return;
   Screen probe;
   if (!probe.take()) {
     check(false, "screen can be read", "BitBlt from the desktop DC", "failed");
@@ -338,11 +345,8 @@ void scenario_pixels(const std::string& exe) {
 void scenario_keys(const std::string& exe) {
   Process app;
   Window w;
-  if (!launch(app, exe, w)) return;
-  bring_to_front(w);
   HWND focus = nullptr;
-  wait_until([&] { return (focus = focus_of(w.main)) == w.control("按钮1"); }, 2000);
-  check(focus == w.control("按钮1"), "focus at start", "按钮1", name_of(w, focus));
+  if (!launch_in_front(app, exe, w, &focus)) return;
 
   std::string visited;
   for (int i = 0; i < 5; ++i) {

@@ -109,20 +109,17 @@ TEST_F(CountdownTest, ShutdownHourAndMinuteAreFoldedBackOneStepPerTick) {
                {"25", "1", "1"}},
     minutes[] = {{"60", "60", "60"}, {"61", "1", "1"}, {"130", "70", "10"}, {"200", "140", "80"},
                  {"-1", "-1", "-1"}};
-  for (const auto& c : hours) {
-    program.fields().write_text("编辑框8", c.before);
-    tick(1);
-    EXPECT_EQ(text("编辑框8"), Gbk(c.after_one)) << c.before;
-    tick(1);
-    EXPECT_EQ(text("编辑框8"), Gbk(c.after_two)) << c.before;
-  }
-  for (const auto& c : minutes) {
-    program.fields().write_text("编辑框9", c.before);
-    tick(1);
-    EXPECT_EQ(text("编辑框9"), Gbk(c.after_one)) << c.before;
-    tick(1);
-    EXPECT_EQ(text("编辑框9"), Gbk(c.after_two)) << c.before;
-  }
+  auto check_folding = [&](const char* field, const auto& cases) {
+    for (const auto& c : cases) {
+      program.fields().write_text(field, c.before);
+      tick(1);
+      EXPECT_EQ(text(field), Gbk(c.after_one)) << c.before;
+      tick(1);
+      EXPECT_EQ(text(field), Gbk(c.after_two)) << c.before;
+    }
+  };
+  check_folding("编辑框8", hours);
+  check_folding("编辑框9", minutes);
 }
 
 TEST_F(CountdownTest, MinutesTakenOffAreNotCarriedIntoTheHourAndSecondsStay) {
