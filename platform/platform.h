@@ -6,7 +6,8 @@
 //
 // Controls are named by a small integer id chosen by the caller (the index of
 // the control in the window layout); handles of the system never leave a
-// backend. All texts are bytes in the ANSI code page (GBK).
+// backend. All texts are GBK bytes, whatever the system's own code page;
+// places and sizes are the screen's pixels.
 #pragma once
 
 #include <cstdint>
@@ -66,7 +67,7 @@ struct LocalTime {
 // Keys that the window's own key handling looks at.
 enum class Key { Tab, Escape, Enter, F1, Other };
 
-// MessageBoxA flags and results used by the program.
+// Message box flags and results used by the program.
 namespace mb {
 constexpr unsigned ok = 0x0000;
 constexpr unsigned icon_error = 0x0010;
@@ -129,19 +130,22 @@ class Platform {
   virtual void show_window(int x, int y) = 0;     // moves, then SW_SHOW
   virtual bool window_alive() const = 0;
   virtual ScreenSize screen_size() const = 0;
+  // The system's DPI (96 at 100 % display scaling), which the caller scales
+  // the window's design pixels by before it creates anything.
+  virtual int system_dpi() const = 0;
   virtual void destroy_window() = 0;              // DestroyWindow
   virtual void close_window() = 0;                // sends WM_CLOSE
   // The restyle operation for push buttons and edit boxes of this thread:
   // 1..3 install the look of that scheme, anything else removes it.
   virtual int restyle(int scheme) = 0;
-  virtual void post_destroy_request() = 0;        // PostMessageA, private message
+  virtual void post_destroy_request() = 0;        // PostMessage, private message
   virtual void post_quit(int code) = 0;           // PostQuitMessage
   // Fetches and dispatches messages until WM_QUIT; returns its code.
   virtual int run_message_loop() = 0;
 
   // --- Control state ------------------------------------------------------
   virtual std::string get_text(int id) = 0;
-  // SetWindowTextA, then the control sends itself EN_CHANGE.
+  // Sets the window text, then the control sends itself EN_CHANGE.
   virtual void set_text(int id, const std::string& text) = 0;
   virtual void set_enabled(int id, bool enabled) = 0;   // EnableWindow
   virtual bool is_enabled(int id) const = 0;
@@ -153,7 +157,7 @@ class Platform {
   virtual void kill_timer(int id) = 0;
 
   // --- Message boxes and time ----------------------------------------------
-  // MessageBoxA without owner window; returns the pressed button's id.
+  // A message box without owner window; returns the pressed button's id.
   virtual int message_box(const std::string& text, const std::string& caption,
                           unsigned flags) = 0;
   virtual LocalTime local_time() const = 0;
@@ -170,9 +174,9 @@ class Platform {
   virtual bool exit_windows(unsigned flags, unsigned reason) = 0;
 
   // --- Shell ----------------------------------------------------------------
-  // FindWindowExA(NULL, NULL, NULL, title): an opaque handle, 0 for none.
+  // FindWindowEx(NULL, NULL, NULL, title): an opaque handle, 0 for none.
   virtual std::uintptr_t find_top_window(const char* title) = 0;
-  // ShellExecuteA(owner, verb, file, NULL, NULL, show); result ignored.
+  // ShellExecute(owner, verb, file, NULL, NULL, show); result ignored.
   virtual void shell_execute(std::uintptr_t owner, const char* verb,
                              const char* file, int show) = 0;
 };

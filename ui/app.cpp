@@ -48,25 +48,27 @@ void Program::prepare() {
 }
 
 void Program::load() {
-  if (!platform_.create_window(layout_.window)) {
+  // The design is in pixels at 100 % display scaling; the screen may have more.
+  const WindowLayout on_screen = scaled_layout(layout_, platform_.system_dpi());
+  if (!platform_.create_window(on_screen.window)) {
     fatal_error_report(platform_, 0, "载入启动窗口失败");
   }
-  for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
+  for (std::size_t i = 0; i < on_screen.controls.size(); ++i) {
     const int id = static_cast<int>(i);
-    if (!platform_.create_control(id, layout_.controls[i].desc)) {
+    if (!platform_.create_control(id, on_screen.controls[i].desc)) {
       fatal_error_report(platform_, 0, "载入启动窗口失败");
     }
-    if (layout_.controls[i].desc.kind == ControlKind::Timer) fields_->timer_window_created(id);
+    if (on_screen.controls[i].desc.kind == ControlKind::Timer) fields_->timer_window_created(id);
   }
-  for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
-    if (layout_.controls[i].desc.visible) platform_.show_control(static_cast<int>(i));
+  for (std::size_t i = 0; i < on_screen.controls.size(); ++i) {
+    if (on_screen.controls[i].desc.visible) platform_.show_control(static_cast<int>(i));
   }
 
   // The created event: restyle before the first paint.
   platform_.restyle(style_scheme);
 
   if (platform_.window_alive()) {
-    const Point at = centred_place(layout_.window, platform_.screen_size());
+    const Point at = centred_place(on_screen.window, platform_.screen_size());
     platform_.show_window(at.x, at.y);
   }
 }

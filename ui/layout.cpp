@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "ui/dpi.h"
+
 namespace dv {
 
 namespace {
@@ -142,6 +144,22 @@ std::string layout_problem(const WindowLayout& layout) {
     }
   }
   return {};
+}
+
+WindowLayout scaled_layout(const WindowLayout& layout, int dpi) {
+  WindowLayout out = layout;
+  out.window.width = scale_to_dpi(layout.window.width, dpi);
+  out.window.height = scale_to_dpi(layout.window.height, dpi);
+  for (ControlLayout& c : out.controls) {
+    ControlDesc& d = c.desc;
+    const int right = scale_to_dpi(d.x + d.width, dpi);
+    const int bottom = scale_to_dpi(d.y + d.height, dpi);
+    d.x = scale_to_dpi(d.x, dpi);
+    d.y = scale_to_dpi(d.y, dpi);
+    d.width = right - d.x;
+    d.height = bottom - d.y;
+  }
+  return out;
 }
 
 Point centred_place(const WindowDesc& window, ScreenSize screen) {

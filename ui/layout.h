@@ -39,6 +39,13 @@ const WindowLayout& main_window_layout();
 // the creation order complete, and visible controls must not overlap.
 std::string layout_problem(const WindowLayout& layout);
 
+// The layout as it is on a screen of `dpi`: the window's outer size and
+// every control's edges scaled from the 96-DPI design (ui/dpi.h). Edges,
+// not sizes, are scaled, so controls that touch in the design still touch
+// and none overlaps another; a size may differ by a pixel from the scaled
+// design size. At 96 DPI the layout is returned as it is.
+WindowLayout scaled_layout(const WindowLayout& layout, int dpi);
+
 // Top-left corner that centres the window on a screen of the given size.
 struct Point { int x = 0, y = 0; };
 Point centred_place(const WindowDesc& window, ScreenSize screen);

@@ -1,5 +1,10 @@
 // The restyled looks of push buttons and edit boxes, as lists of drawing
 // steps. The win32 backend executes them with GDI; host tests read them.
+//
+// The looks are designed for 96 DPI and scaled by the system's DPI: every
+// line, the ring band, the corner pixels, the focus inset and the shift of
+// a pressed caption grow as MulDiv(v, dpi, 96), and no line gets thinner
+// than one pixel. At 96 DPI that is the design, pixel for pixel.
 #pragma once
 
 #include <cstdint>
@@ -23,10 +28,10 @@ inline bool operator==(const Rect& a, const Rect& b) {
 }
 
 enum class StepKind {
-  Frame,      // 1-pixel rectangle outline in `colour`
+  Frame,      // rectangle outline in `colour`, `line` pixels thick, drawn inwards
   Fill,       // solid fill in `colour`
   Gradient,   // top-to-bottom gradient from `colour` to `colour2`
-  Pixel,      // one pixel at (rect.left, rect.top) in `colour`
+  Pixel,      // one design pixel, a block of rect's size, in `colour`
   FocusRect,  // the system focus rectangle (drawn with XOR)
   Caption,    // the control's caption, one line, centred in rect, `colour`
 };
@@ -36,7 +41,9 @@ struct DrawStep {
   Rect rect;
   ColourRef colour = 0;
   ColourRef colour2 = 0;
+  int line = 1;  // Frame only
 };
+
 
 struct ButtonState {
   bool disabled = false;
@@ -51,12 +58,13 @@ struct EditState {
   bool read_only = false;
 };
 
-// The push button of the third scheme, for a control of w x h pixels and
-// the system's button face colour.
-std::vector<DrawStep> button_look(const ButtonState& state, int w, int h, ColourRef face);
+// The push button of the third scheme, for a control of w x h pixels (as
+// it is on the screen), the system's button face colour and DPI.
+std::vector<DrawStep> button_look(const ButtonState& state, int w, int h, ColourRef face,
+                                  int dpi);
 
 // The frame drawn over an edit box's own painting.
 std::vector<DrawStep> edit_frame_look(const EditState& state, int w, int h, ColourRef face,
-                                      ColourRef window);
+                                      ColourRef window, int dpi);
 
 }  // namespace dv

@@ -51,6 +51,7 @@ class HeadlessDesktop final : public Platform {
   // --- Test set-up -------------------------------------------------------
   void set_local_time(const LocalTime& t);  // the local time from now on
   void set_screen(ScreenSize s) { screen_ = s; }
+  void set_dpi(int dpi) { dpi_ = dpi; }
   void set_box_script(BoxScript s) { box_script_ = std::move(s); }
   void set_loop_driver(LoopDriver d) { driver_ = std::move(d); }
   void fail_control_creation(int id) { failing_control_ = id; }
@@ -119,6 +120,7 @@ class HeadlessDesktop final : public Platform {
   void show_window(int x, int y) override;
   bool window_alive() const override { return alive_; }
   ScreenSize screen_size() const override { return screen_; }
+  int system_dpi() const override { return dpi_; }
   void destroy_window() override;
   void close_window() override;
   int restyle(int scheme) override;
@@ -169,6 +171,7 @@ class HeadlessDesktop final : public Platform {
   std::uint64_t now_ = 0;
   long long start_seconds_ = 0;  // local time at 0 ms, seconds since 1970
   ScreenSize screen_{1024, 768};
+  int dpi_ = 96;
   WindowDesc window_;
   bool alive_ = false, window_shown_ = false;
   int window_x_ = 0, window_y_ = 0;

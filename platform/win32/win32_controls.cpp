@@ -12,16 +12,16 @@ namespace dv {
 
 namespace {
 
-constexpr const char* kLabelClass = "DvLabel";
-constexpr const char* kHyperLinkerClass = "DvHyperLinker";
-constexpr const char* kTimerClass = "DvTimer";
+constexpr const wchar_t* kLabelClass = L"DvLabel";
+constexpr const wchar_t* kHyperLinkerClass = L"DvHyperLinker";
+constexpr const wchar_t* kTimerClass = L"DvTimer";
 
-bool register_class(HINSTANCE instance, const char* name, WNDPROC proc,
+bool register_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc,
                     UINT style, HCURSOR cursor) {
-  WNDCLASSEXA existing{};
+  WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
-  if (GetClassInfoExA(instance, name, &existing)) return true;  // second window
-  WNDCLASSEXA wc{};
+  if (GetClassInfoExW(instance, name, &existing)) return true;  // second window
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = style;
   wc.lpfnWndProc = proc;
@@ -29,18 +29,18 @@ bool register_class(HINSTANCE instance, const char* name, WNDPROC proc,
   wc.hCursor = cursor;
   wc.hbrBackground = nullptr;  // every paint fills the whole control itself
   wc.lpszClassName = name;
-  return RegisterClassExA(&wc) != 0;
+  return RegisterClassExW(&wc) != 0;
 }
 
 }  // namespace
 
 bool Win32Platform::register_control_classes() {
-  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
   return register_class(instance_, kLabelClass, label_proc, 0, arrow) &&
          // Double clicks are a message of their own on the link, so the second
          // press of a double click is not a second press.
          register_class(instance_, kHyperLinkerClass, hyper_linker_proc,
-                        CS_DBLCLKS, LoadCursorA(nullptr, IDC_HAND)) &&
+                        CS_DBLCLKS, LoadCursorW(nullptr, IDC_HAND)) &&
          register_class(instance_, kTimerClass, timer_proc, 0, arrow);
 }
 
@@ -100,8 +100,8 @@ bool Win32Platform::create_control(int id, const ControlDesc& desc) {
       hwnd = create_edit_box(c, desc, style);
       break;
     case ControlKind::Button:
-      hwnd = CreateWindowExA(
-          0, "BUTTON", desc.text.c_str(),
+      hwnd = CreateWindowExW(
+          0, L"BUTTON", win32::widen(desc.text).c_str(),
           style | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE, desc.x,
           desc.y, desc.width, desc.height, main_,
           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kChildIdBase + id)),
@@ -126,7 +126,7 @@ bool Win32Platform::create_control(int id, const ControlDesc& desc) {
 
   // The font goes in last: for an edit box it also lays out the centred line.
   if (desc.kind != ControlKind::Timer) {
-    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(gui_font_), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(gui_font_), FALSE);
   }
   return true;
 }
@@ -144,8 +144,8 @@ HWND Win32Platform::create_edit_box(Control& c, const ControlDesc& desc, DWORD s
   }
   style |= desc.align == TextAlign::Centre ? ES_CENTER : ES_LEFT;
 
-  HWND hwnd = CreateWindowExA(
-      ex_style, "EDIT", desc.text.c_str(), style, desc.x, desc.y, desc.width,
+  HWND hwnd = CreateWindowExW(
+      ex_style, L"EDIT", win32::widen(desc.text).c_str(), style, desc.x, desc.y, desc.width,
       desc.height, main_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kChildIdBase + c.id)),
       instance_, nullptr);
@@ -155,21 +155,20 @@ HWND Win32Platform::create_edit_box(Control& c, const ControlDesc& desc, DWORD s
     // The system edit puts a single line at the top of its client area; ours
     // sit in the middle of the box. Wrap the edit procedure so the client
     // area shrinks to one centred line (see edit_box_calc_size).
-    c.centred_line = true;
     c.hwnd = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c));
-    c.edit_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c));
+    c.edit_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&edit_box_proc)));
   }
   return hwnd;
 }
 
 HWND Win32Platform::create_own_control(Control& c, const ControlDesc& desc,
-                                       DWORD style, const char* class_name) {
+                                       DWORD style, const wchar_t* class_name) {
   // The record travels in the create parameters; WM_NCCREATE files it in
   // GWLP_USERDATA before any other message needs it.
-  return CreateWindowExA(
-      0, class_name, desc.text.c_str(), style, desc.x, desc.y, desc.width,
+  return CreateWindowExW(
+      0, class_name, win32::widen(desc.text).c_str(), style, desc.x, desc.y, desc.width,
       desc.height, main_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kChildIdBase + c.id)),
       instance_, &c);
@@ -182,7 +181,7 @@ void Win32Platform::measure_line(Control& c) {
   if (dc.dc() == nullptr) return;
   win32::SelectedObject selected(dc.dc(), win32::font_of(c.hwnd));
   SIZE size{};
-  if (GetTextExtentPoint32A(dc.dc(), "W", 1, &size)) c.line_height = size.cy;
+  if (GetTextExtentPoint32W(dc.dc(), L"W", 1, &size)) c.line_height = size.cy;
 }
 
 LRESULT Win32Platform::edit_box_calc_size(Control& c, HWND hwnd, WPARAM wp, LPARAM lp) {
@@ -190,7 +189,7 @@ LRESULT Win32Platform::edit_box_calc_size(Control& c, HWND hwnd, WPARAM wp, LPAR
                   : reinterpret_cast<RECT*>(lp);
   const RECT outer = *rect;
   // The system takes off the border first; what is left is the inner area.
-  const LRESULT result = CallWindowProcA(c.edit_proc, hwnd, WM_NCCALCSIZE, wp, lp);
+  const LRESULT result = CallWindowProcW(c.edit_proc, hwnd, WM_NCCALCSIZE, wp, lp);
   c.frame_top = rect->top - outer.top;
   c.frame_bottom = outer.bottom - rect->bottom;
 
@@ -228,13 +227,13 @@ void Win32Platform::edit_box_paint_bands(const Control& c, HWND hwnd) {
 }
 
 LRESULT CALLBACK Win32Platform::edit_box_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* c = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (c == nullptr || c->edit_proc == nullptr) return DefWindowProcA(hwnd, msg, wp, lp);
+  auto* c = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (c == nullptr || c->edit_proc == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
   const WNDPROC system_proc = c->edit_proc;
 
   switch (msg) {
     case WM_SETFONT: {
-      const LRESULT result = CallWindowProcA(system_proc, hwnd, msg, wp, lp);
+      const LRESULT result = CallWindowProcW(system_proc, hwnd, msg, wp, lp);
       // A new font means a new line height: have the frame laid out again.
       measure_line(*c);
       SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
@@ -246,14 +245,14 @@ LRESULT CALLBACK Win32Platform::edit_box_proc(HWND hwnd, UINT msg, WPARAM wp, LP
       return edit_box_calc_size(*c, hwnd, wp, lp);
     case WM_NCPAINT: {
       // The system draws the border; the bands inside it are ours.
-      const LRESULT result = CallWindowProcA(system_proc, hwnd, msg, wp, lp);
+      const LRESULT result = CallWindowProcW(system_proc, hwnd, msg, wp, lp);
       edit_box_paint_bands(*c, hwnd);
       return result;
     }
     case WM_NCHITTEST: {
       // A click on a band above or below the text still belongs to the box,
       // as it would if the text filled the box.
-      const LRESULT hit = CallWindowProcA(system_proc, hwnd, msg, wp, lp);
+      const LRESULT hit = CallWindowProcW(system_proc, hwnd, msg, wp, lp);
       if (hit != HTBORDER && hit != HTNOWHERE) return hit;
       RECT window{};
       GetWindowRect(hwnd, &window);
@@ -264,11 +263,11 @@ LRESULT CALLBACK Win32Platform::edit_box_proc(HWND hwnd, UINT msg, WPARAM wp, LP
     }
     case WM_NCDESTROY:
       // Hand the window back to the system procedure for its last message.
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(system_proc));
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      return CallWindowProcA(system_proc, hwnd, msg, wp, lp);
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(system_proc));
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      return CallWindowProcW(system_proc, hwnd, msg, wp, lp);
     default:
-      return CallWindowProcA(system_proc, hwnd, msg, wp, lp);
+      return CallWindowProcW(system_proc, hwnd, msg, wp, lp);
   }
 }
 
@@ -276,16 +275,16 @@ LRESULT CALLBACK Win32Platform::edit_box_proc(HWND hwnd, UINT msg, WPARAM wp, LP
 
 namespace {
 
-// Files the record handed over in CreateWindowExA; returns the record of the
+// Files the record handed over in CreateWindowExW; returns the record of the
 // window for every later message (null before WM_NCCREATE).
 template <typename Record>
 Record* own_record(HWND hwnd, UINT msg, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto* record = static_cast<Record*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
+    auto* record = static_cast<Record*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
     return record;
   }
-  return reinterpret_cast<Record*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  return reinterpret_cast<Record*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 // Messages our self-drawn controls share. True when handled, with *result set.
@@ -306,7 +305,7 @@ bool common_own_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
     case WM_SETTEXT:
       // The default handling stores the text but does not draw a child's
       // caption: ask for a paint.
-      *result = DefWindowProcA(hwnd, msg, wp, lp);
+      *result = DefWindowProcW(hwnd, msg, wp, lp);
       InvalidateRect(hwnd, nullptr, FALSE);
       return true;
     default:
@@ -324,17 +323,17 @@ void Win32Platform::paint_caption(const Control& c, HWND hwnd, Colour text,
   GetClientRect(hwnd, &rect);
   FillRect(dc, &rect, c.background_brush);
 
-  const std::string caption = read_window_text(hwnd);
+  const win32::WideText caption = win32::window_text_wide(hwnd);
   HFONT font = c.font != nullptr ? c.font : c.owner->gui_font_;
   win32::SelectedObject selected(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colorref(text));
-  DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &rect, format);
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &rect, format);
 }
 
 LRESULT CALLBACK Win32Platform::label_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Control* c = own_record<Control>(hwnd, msg, lp);
-  if (c == nullptr) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (c == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
   LRESULT result = 0;
   if (common_own_message(hwnd, msg, wp, lp, &c->font, &result)) return result;
   if (msg == WM_PAINT) {
@@ -342,13 +341,13 @@ LRESULT CALLBACK Win32Platform::label_proc(HWND hwnd, UINT msg, WPARAM wp, LPARA
                   DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
     return 0;
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK Win32Platform::hyper_linker_proc(HWND hwnd, UINT msg, WPARAM wp,
                                                   LPARAM lp) {
   Control* c = own_record<Control>(hwnd, msg, lp);
-  if (c == nullptr) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (c == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
   LRESULT result = 0;
   if (common_own_message(hwnd, msg, wp, lp, &c->font, &result)) return result;
 
@@ -396,13 +395,13 @@ LRESULT CALLBACK Win32Platform::hyper_linker_proc(HWND hwnd, UINT msg, WPARAM wp
       return 0;
     default:
       // A press opens nothing here: the link has no address of its own.
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return DefWindowProcW(hwnd, msg, wp, lp);
   }
 }
 
 LRESULT CALLBACK Win32Platform::timer_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Control* c = own_record<Control>(hwnd, msg, lp);
-  if (c == nullptr) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (c == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
   switch (msg) {
     case WM_TIMER:
       if (wp == kTimerEventId && c->owner->sink_ != nullptr) {
@@ -414,7 +413,7 @@ LRESULT CALLBACK Win32Platform::timer_proc(HWND hwnd, UINT msg, WPARAM wp, LPARA
       KillTimer(hwnd, kTimerEventId);
       return 0;
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return DefWindowProcW(hwnd, msg, wp, lp);
   }
 }
 

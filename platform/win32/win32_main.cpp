@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/fatal.h"
+#include "platform/win32/win32_dll_search.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/app.h"
 
@@ -45,6 +46,8 @@ void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // First of all, before OLE or anything else can load a DLL by name.
+  dv::win32::restrict_dll_search();
   // The command line and the show command are not used: the window always
   // opens centred and normal.
   dv::Win32Platform platform(instance);

@@ -5,35 +5,35 @@
 
 namespace dv {
 
-bool Win32Platform::register_main_class(const char* class_name) {
-  WNDCLASSEXA existing{};
+bool Win32Platform::register_main_class(const wchar_t* class_name) {
+  WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
-  if (GetClassInfoExA(instance_, class_name, &existing)) return true;
+  if (GetClassInfoExW(instance_, class_name, &existing)) return true;
 
-  WNDCLASSEXA wc{};
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
   wc.lpfnWndProc = main_window_proc;
   wc.hInstance = instance_;
   // The icons are set on the window itself, big and small (create_window).
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   // No class brush: the client is painted with button face by the window
   // procedure, looked up at each paint.
   wc.hbrBackground = nullptr;
   wc.lpszClassName = class_name;
-  return RegisterClassExA(&wc) != 0;
+  return RegisterClassExW(&wc) != 0;
 }
 
 LRESULT CALLBACK Win32Platform::main_window_proc(HWND hwnd, UINT msg, WPARAM wp,
                                                  LPARAM lp) {
   if (msg == WM_NCCREATE) {
     auto* self = static_cast<Win32Platform*>(
-        reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   // Messages sent before WM_NCCREATE (WM_GETMINMAXINFO) find no owner yet.
-  auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(hwnd, msg, wp, lp);
+  auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
   return self->on_main_message(hwnd, msg, wp, lp);
 }
 
@@ -52,7 +52,7 @@ LRESULT Win32Platform::on_main_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
       // ones with WM_CTLCOLORSTATIC; both get the box's own colours.
       const LRESULT brush =
           control_colours(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
-      return brush != 0 ? brush : DefWindowProcA(hwnd, msg, wp, lp);
+      return brush != 0 ? brush : DefWindowProcW(hwnd, msg, wp, lp);
     }
     case WM_COMMAND:
       if (HIWORD(wp) == BN_CLICKED && lp != 0 && sink_ != nullptr) {
@@ -73,13 +73,13 @@ LRESULT Win32Platform::on_main_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
       if (sink_ != nullptr) sink_->on_destroy_request_message();
       return 0;
     case WM_NCDESTROY: {
-      const LRESULT result = DefWindowProcA(hwnd, msg, wp, lp);
+      const LRESULT result = DefWindowProcW(hwnd, msg, wp, lp);
       main_window_gone();
       return result;
     }
     default:
       // WM_CLOSE included: DefWindowProc destroys the window.
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return DefWindowProcW(hwnd, msg, wp, lp);
   }
 }
 

@@ -7,7 +7,9 @@
 #include <ole2.h>
 
 #include <string>
+#include <vector>
 
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_restyle.h"
 #include "platform/win32/win32_text.h"
 #include "res/resource.h"
@@ -36,27 +38,25 @@ void Win32Platform::ole_initialize() {
 void Win32Platform::ole_uninitialize() { OleUninitialize(); }
 
 void Win32Platform::enter_executable_folder() {
-  std::string path(MAX_PATH, '\0');
+  // The path in UTF-16: a folder name outside any code page works too.
+  std::vector<wchar_t> path(MAX_PATH);
+  DWORD n = 0;
   for (;;) {
-    DWORD n = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (n == 0) return;
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
+    if (n < path.size()) break;
     path.resize(path.size() * 2);  // truncated: try a bigger buffer
   }
-  // The path is GBK: the second byte of a double-byte character can be 0x5C,
-  // so walk it character by character instead of searching for the last
-  // backslash byte.
-  const char* last_backslash = nullptr;
-  for (const char* p = path.c_str(); *p != '\0'; p = CharNextA(p)) {
-    if (*p == '\\') last_backslash = p;
-  }
-  if (last_backslash == nullptr) return;
-  path.resize(static_cast<std::size_t>(last_backslash - path.c_str()));
+  std::size_t end = n;
+  while (end > 0 && path[end - 1] != L'\\') --end;
+  if (end == 0) return;
+  // The folder ends before the last backslash, except that of a drive's
+  // root: "C:\Dovrane.exe" is in "C:\", not in "C:" (drive C's current
+  // folder).
+  const bool drive_root = end == 3 && path[1] == L':';
+  path[drive_root ? end : end - 1] = L'\0';
   // A folder we cannot enter just leaves the current directory as it was.
-  (void)SetCurrentDirectoryA(path.c_str());
+  (void)SetCurrentDirectoryW(path.data());
 }
 
 void Win32Platform::exit_process(int code) {
@@ -68,15 +68,14 @@ void Win32Platform::exit_process(int code) {
 void Win32Platform::set_event_sink(EventSink* sink) { sink_ = sink; }
 
 bool Win32Platform::create_window(const WindowDesc& desc) {
-  const char* class_name =
-      desc.class_name.empty() ? "WTWindow" : desc.class_name.c_str();
-  if (!register_main_class(class_name) || !register_control_classes()) return false;
+  const win32::WideText class_name = win32::widen(desc.class_name.empty() ? "WTWindow" : desc.class_name);
+  if (!register_main_class(class_name.c_str()) || !register_control_classes()) return false;
 
   // Fixed single frame: no WS_THICKFRAME, no WS_MAXIMIZEBOX. The place is
   // set when the window is shown, centred by the caller.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                       WS_CLIPCHILDREN;
-  HWND hwnd = CreateWindowExA(0, class_name, desc.title.c_str(), style, 0, 0,
+  HWND hwnd = CreateWindowExW(0, class_name.c_str(), win32::widen(desc.title).c_str(), style, 0, 0,
                               desc.width, desc.height, nullptr, nullptr,
                               instance_, this);
   if (hwnd == nullptr) return false;
@@ -84,18 +83,18 @@ bool Win32Platform::create_window(const WindowDesc& desc) {
 
   // The program icon, at the sizes the system wants for the caption and the
   // task bar.
-  if (HICON big = static_cast<HICON>(LoadImageA(
-          instance_, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+  if (HICON big = static_cast<HICON>(LoadImageW(
+          instance_, MAKEINTRESOURCEW(IDI_DOVRANE), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR))) {
-    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   }
-  if (HICON small = static_cast<HICON>(LoadImageA(
-          instance_, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON,
+  if (HICON small = static_cast<HICON>(LoadImageW(
+          instance_, MAKEINTRESOURCEW(IDI_DOVRANE), IMAGE_ICON,
           GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
           LR_DEFAULTCOLOR))) {
-    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   }
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(gui_font_), FALSE);
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(gui_font_), FALSE);
   return true;
 }
 
@@ -119,12 +118,14 @@ ScreenSize Win32Platform::screen_size() const {
   return ScreenSize{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+int Win32Platform::system_dpi() const { return win32::system_dpi(); }
+
 void Win32Platform::destroy_window() {
   if (window_alive()) DestroyWindow(main_);
 }
 
 void Win32Platform::close_window() {
-  if (window_alive()) SendMessageA(main_, WM_CLOSE, 0, 0);
+  if (window_alive()) SendMessageW(main_, WM_CLOSE, 0, 0);
 }
 
 int Win32Platform::restyle(int scheme) {
@@ -140,7 +141,7 @@ int Win32Platform::restyle(int scheme) {
 }
 
 void Win32Platform::post_destroy_request() {
-  if (main_ != nullptr) PostMessageA(main_, kDestroyRequestMessage, 0, 0);
+  if (main_ != nullptr) PostMessageW(main_, kDestroyRequestMessage, 0, 0);
 }
 
 void Win32Platform::post_quit(int code) { PostQuitMessage(code); }
@@ -192,12 +193,12 @@ int Win32Platform::run_message_loop() {
   if (!window_alive()) return 0;
   MSG msg;
   for (;;) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);  // WM_QUIT
     if (got == -1) return 0;  // no message can be fetched any more
     if (pre_translate(msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
@@ -220,21 +221,19 @@ int Win32Platform::id_of(HWND hwnd) const {
   return (c != nullptr && c->hwnd == hwnd) ? id : -1;
 }
 
-std::string Win32Platform::read_window_text(HWND hwnd) { return win32::window_text(hwnd); }
-
 std::string Win32Platform::get_text(int id) {
   // Asked anew at every read: the user may have typed since the last one.
   HWND h = hwnd_of(id);
-  return h != nullptr ? read_window_text(h) : std::string();
+  return h != nullptr ? win32::window_text(h) : std::string();
 }
 
 void Win32Platform::set_text(int id, const std::string& text) {
   HWND h = hwnd_of(id);
   if (h == nullptr) return;
-  SetWindowTextA(h, text.c_str());
+  SetWindowTextW(h, win32::widen(text).c_str());
   // The control tells itself that its text changed, as the field store has
   // always done; nothing listens, but it is part of writing a text.
-  SendMessageA(h, WM_COMMAND, MAKEWPARAM(0, EN_CHANGE), reinterpret_cast<LPARAM>(h));
+  SendMessageW(h, WM_COMMAND, MAKEWPARAM(0, EN_CHANGE), reinterpret_cast<LPARAM>(h));
 }
 
 void Win32Platform::set_enabled(int id, bool enabled) {
@@ -269,7 +268,7 @@ void Win32Platform::kill_timer(int id) {
 
 int Win32Platform::message_box(const std::string& text, const std::string& caption,
                                unsigned flags) {
-  return MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+  return MessageBoxW(nullptr, win32::widen(text).c_str(), win32::widen(caption).c_str(), flags);
 }
 
 LocalTime Win32Platform::local_time() const {

@@ -1,5 +1,7 @@
 // The Windows backend of dv::Platform: real USER32/GDI32/ADVAPI32/SHELL32
-// calls, ANSI forms throughout, since every text of the program is GBK.
+// calls. The program's texts are GBK; the backend uses the W forms of the
+// calls and converts at its edge (win32_text.h), so the window reads the
+// same on a Windows of any code page.
 //
 // All state of the backend lives in one Win32Platform; window handles, the
 // token and the brushes never leave it. The window procedures are static
@@ -41,6 +43,7 @@ class Win32Platform final : public Platform {
   void show_window(int x, int y) override;
   bool window_alive() const override;
   ScreenSize screen_size() const override;
+  int system_dpi() const override;
   void destroy_window() override;
   void close_window() override;
   int restyle(int scheme) override;
@@ -90,8 +93,7 @@ class Win32Platform final : public Platform {
     HFONT font = nullptr;               // what WM_SETFONT gave our own classes
     bool hover = false;                 // HyperLinker
 
-    // Single-line edit boxes whose text is centred vertically.
-    bool centred_line = false;
+    // Single-line edit boxes, whose text is centred vertically.
     WNDPROC edit_proc = nullptr;  // the system's edit procedure we wrap
     int line_height = 0;          // height of "W" in the box's font
     int frame_top = 0;            // border thickness above the inner area
@@ -110,7 +112,7 @@ class Win32Platform final : public Platform {
   bool register_control_classes();
   HWND create_edit_box(Control& c, const ControlDesc& desc, DWORD style);
   HWND create_own_control(Control& c, const ControlDesc& desc, DWORD style,
-                          const char* class_name);
+                          const wchar_t* class_name);
   HBRUSH brush_for(Colour colour);
   void delete_brushes();
   static COLORREF colorref(Colour colour);
@@ -124,14 +126,11 @@ class Win32Platform final : public Platform {
   static void paint_caption(const Control& c, HWND hwnd, Colour text, UINT format);
 
   // win32_main_window.cpp
-  bool register_main_class(const char* class_name);
+  bool register_main_class(const wchar_t* class_name);
   static LRESULT CALLBACK main_window_proc(HWND, UINT, WPARAM, LPARAM);
   LRESULT on_main_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT control_colours(HDC dc, HWND control);
   void main_window_gone();
-
-  // GetWindowTextLengthA, then GetWindowTextA into a buffer one longer.
-  static std::string read_window_text(HWND hwnd);
 
   // Lookups between our ids and the system's handles.
   HWND hwnd_of(int id) const;

@@ -5,6 +5,8 @@
 
 #include <shellapi.h>
 
+#include "platform/win32/win32_text.h"
+
 namespace dv {
 
 unsigned Win32Platform::os_platform_id() {
@@ -54,13 +56,15 @@ bool Win32Platform::exit_windows(unsigned flags, unsigned reason) {
 }
 
 std::uintptr_t Win32Platform::find_top_window(const char* title) {
-  return reinterpret_cast<std::uintptr_t>(FindWindowExA(nullptr, nullptr, nullptr, title));
+  return reinterpret_cast<std::uintptr_t>(
+      FindWindowExW(nullptr, nullptr, nullptr, win32::widen(title).c_str()));
 }
 
 void Win32Platform::shell_execute(std::uintptr_t owner, const char* verb,
                                   const char* file, int show) {
   // The shell reports its own failures, if any, to the owner window.
-  ShellExecuteA(reinterpret_cast<HWND>(owner), verb, file, nullptr, nullptr, show);
+  ShellExecuteW(reinterpret_cast<HWND>(owner), win32::widen(verb).c_str(),
+                win32::widen(file).c_str(), nullptr, nullptr, show);
 }
 
 }  // namespace dv

@@ -37,7 +37,6 @@ struct Restyled {
 // Everything the restyling knows. One per process: the program has one
 // thread, and the hook procedure has no way to carry a context.
 struct Restyling {
-  int scheme = 0;
   HHOOK hook = nullptr;
   // Node-based, so a record stays where it is while others come and go;
   // still, code that called into the system looks its record up again.
@@ -45,7 +44,7 @@ struct Restyling {
 };
 
 // The window property that note_bordered_edit() leaves on a box.
-constexpr const char* kBorderedProp = "DvBorderedEdit";
+constexpr const wchar_t* kBorderedProp = L"DvBorderedEdit";
 
 Restyling& restyling() {
   static Restyling state;
@@ -60,17 +59,16 @@ Restyled* record_of(HWND hwnd) {
 
 LRESULT CALLBACK restyled_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-bool class_is(HWND hwnd, const char* name) {
-  char class_name[64] = {};
-  return GetClassNameA(hwnd, class_name, sizeof class_name) > 0 &&
-         lstrcmpiA(class_name, name) == 0;
+bool class_is(HWND hwnd, const wchar_t* name) {
+  wchar_t class_name[64] = {};
+  return GetClassNameW(hwnd, class_name, 64) > 0 && lstrcmpiW(class_name, name) == 0;
 }
 
 // Which windows the restyling takes: push buttons (not picture buttons) and
 // edit boxes, except the fields of an IP-address control.
 bool qualifies(HWND hwnd, Kind* kind) {
-  const auto style = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE));
-  if (class_is(hwnd, "Button")) {
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+  if (class_is(hwnd, L"Button")) {
     const DWORD type = style & BS_TYPEMASK;
     if ((type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) && (style & BS_BITMAP) == 0) {
       *kind = Kind::PushButton;
@@ -78,9 +76,9 @@ bool qualifies(HWND hwnd, Kind* kind) {
     }
     return false;
   }
-  if (class_is(hwnd, "Edit")) {
+  if (class_is(hwnd, L"Edit")) {
     HWND parent = GetParent(hwnd);
-    if (parent != nullptr && class_is(parent, "SysIPAddress32")) return false;
+    if (parent != nullptr && class_is(parent, L"SysIPAddress32")) return false;
     *kind = Kind::EditBox;
     return true;
   }
@@ -130,20 +128,20 @@ void take_hold(HWND hwnd, Kind kind, DWORD create_style) {
   Restyled* existing = record_of(hwnd);
   if (existing != nullptr && !existing->detached) return;
 
-  const auto style = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE));
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
   Restyled r;
   r.kind = kind;
   r.disabled = (style & WS_DISABLED) != 0;
   r.focused = GetFocus() == hwnd;
   if (kind == Kind::PushButton) {
     r.is_default = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
-    r.pressed = (SendMessageA(hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    r.pressed = (SendMessageW(hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
   } else {
     r.read_only = (style & ES_READONLY) != 0;
-    const auto ex_style = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE));
+    const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
     r.bordered = ((style | create_style) & WS_BORDER) != 0 ||
                  (ex_style & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0 ||
-                 GetPropA(hwnd, kBorderedProp) != nullptr;
+                 GetPropW(hwnd, kBorderedProp) != nullptr;
   }
 
   if (existing != nullptr) {
@@ -152,7 +150,7 @@ void take_hold(HWND hwnd, Kind kind, DWORD create_style) {
     *existing = r;
   } else {
     r.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&restyled_proc)));
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&restyled_proc)));
     if (r.previous == nullptr) return;  // the window would not take our procedure
     restyling().windows.emplace(hwnd, r);
   }
@@ -182,7 +180,7 @@ LRESULT CALLBACK create_hook(int code, WPARAM wp, LPARAM lp) {
     // Seen before the window procedure handles WM_CREATE: the window exists,
     // with its class, style and parent, and is not visible yet.
     if (call->message == WM_CREATE) {
-      const auto* create = reinterpret_cast<const CREATESTRUCTA*>(call->lParam);
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(call->lParam);
       take_hold_if_qualifies(call->hwnd, create != nullptr ? create->style : 0);
     }
   }
@@ -192,7 +190,7 @@ LRESULT CALLBACK create_hook(int code, WPARAM wp, LPARAM lp) {
 void install() {
   EnumThreadWindows(GetCurrentThreadId(), take_top_level, 0);
   // Without the hook only the later controls keep the system's look.
-  restyling().hook = SetWindowsHookExA(WH_CALLWNDPROC, create_hook, nullptr, GetCurrentThreadId());
+  restyling().hook = SetWindowsHookExW(WH_CALLWNDPROC, create_hook, nullptr, GetCurrentThreadId());
 }
 
 // Gives every restyled window its previous procedure back where we still
@@ -206,9 +204,9 @@ int remove() {
   }
   for (auto it = s.windows.begin(); it != s.windows.end();) {
     HWND hwnd = it->first;
-    const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
+    const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
     if (current == &restyled_proc) {
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.previous));
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.previous));
       it = s.windows.erase(it);
     } else {
       it->second.detached = true;
@@ -308,7 +306,7 @@ LRESULT button_message(HWND hwnd, Restyled& r, UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   const bool changed = update_flags(hwnd, r, msg, wp);
-  const LRESULT result = CallWindowProcA(r.previous, hwnd, msg, wp, lp);
+  const LRESULT result = CallWindowProcW(r.previous, hwnd, msg, wp, lp);
   // r may be gone now: redraw_button looks the record up again.
   if (changed || button_draws_itself(msg)) redraw_button(hwnd);
   return result;
@@ -317,7 +315,7 @@ LRESULT button_message(HWND hwnd, Restyled& r, UINT msg, WPARAM wp, LPARAM lp) {
 // A disabled box is painted by us, so its own text colour shows instead of
 // the system's grey. A password box keeps the system's painting.
 bool paints_client_itself(HWND hwnd, const Restyled& r) {
-  return r.disabled && (GetWindowLongPtrA(hwnd, GWL_STYLE) & ES_PASSWORD) == 0;
+  return r.disabled && (GetWindowLongPtrW(hwnd, GWL_STYLE) & ES_PASSWORD) == 0;
 }
 
 LRESULT edit_message(HWND hwnd, Restyled& r, UINT msg, WPARAM wp, LPARAM lp) {
@@ -325,7 +323,7 @@ LRESULT edit_message(HWND hwnd, Restyled& r, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ERASEBKGND:
       if (paints_client_itself(hwnd, r)) return 1;
-      return CallWindowProcA(previous, hwnd, msg, wp, lp);
+      return CallWindowProcW(previous, hwnd, msg, wp, lp);
     case WM_PAINT:
       if (paints_client_itself(hwnd, r)) {
         {
@@ -335,14 +333,14 @@ LRESULT edit_message(HWND hwnd, Restyled& r, UINT msg, WPARAM wp, LPARAM lp) {
         redraw_edit_frame(hwnd);
         return 0;
       } else {
-        const LRESULT result = CallWindowProcA(previous, hwnd, msg, wp, lp);
+        const LRESULT result = CallWindowProcW(previous, hwnd, msg, wp, lp);
         redraw_edit_frame(hwnd);
         return result;
       }
     case WM_NCPAINT: {
       // The procedures below draw the border (and the bands of a centred
       // line); the frame goes on top of them.
-      const LRESULT result = CallWindowProcA(previous, hwnd, msg, wp, lp);
+      const LRESULT result = CallWindowProcW(previous, hwnd, msg, wp, lp);
       redraw_edit_frame(hwnd);
       return result;
     }
@@ -350,7 +348,7 @@ LRESULT edit_message(HWND hwnd, Restyled& r, UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   const bool changed = update_flags(hwnd, r, msg, wp);
-  const LRESULT result = CallWindowProcA(previous, hwnd, msg, wp, lp);
+  const LRESULT result = CallWindowProcW(previous, hwnd, msg, wp, lp);
   if (changed) {
     redraw_edit_frame(hwnd);
     // Enabled and disabled boxes paint their client area differently.
@@ -361,27 +359,27 @@ LRESULT edit_message(HWND hwnd, Restyled& r, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK restyled_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Restyled* r = record_of(hwnd);
-  if (r == nullptr) return DefWindowProcA(hwnd, msg, wp, lp);  // never ours
+  if (r == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);  // never ours
   const WNDPROC previous = r->previous;
 
   if (msg == WM_DESTROY) {
-    RemovePropA(hwnd, kBorderedProp);
+    RemovePropW(hwnd, kBorderedProp);
     // The record lives until the window goes; give back the procedure we
     // replaced, unless a later subclass sits on top of us.
-    const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
+    const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
     if (current == &restyled_proc) {
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
       restyling().windows.erase(hwnd);
     } else {
       r->detached = true;
     }
-    return CallWindowProcA(previous, hwnd, msg, wp, lp);
+    return CallWindowProcW(previous, hwnd, msg, wp, lp);
   }
   if (msg == WM_NCDESTROY) {
     restyling().windows.erase(hwnd);
-    return CallWindowProcA(previous, hwnd, msg, wp, lp);
+    return CallWindowProcW(previous, hwnd, msg, wp, lp);
   }
-  if (r->detached) return CallWindowProcA(previous, hwnd, msg, wp, lp);
+  if (r->detached) return CallWindowProcW(previous, hwnd, msg, wp, lp);
   return r->kind == Kind::PushButton ? button_message(hwnd, *r, msg, wp, lp)
                                      : edit_message(hwnd, *r, msg, wp, lp);
 }
@@ -389,11 +387,10 @@ LRESULT CALLBACK restyled_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 void note_bordered_edit(HWND edit) {
-  SetPropA(edit, kBorderedProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
+  SetPropW(edit, kBorderedProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
 }
 
 int restyle_thread(int scheme) {
-  restyling().scheme = scheme;
   const int unhooked = remove();
   if (scheme < 1 || scheme > 3) return unhooked;
   install();

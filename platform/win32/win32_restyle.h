@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_text.h"
 #include "ui/looks.h"
 
 namespace dv::win32 {
@@ -36,7 +37,7 @@ void note_bordered_edit(HWND edit);
 
 // Executes drawing steps on dc. Caption steps draw `caption` in `font`
 // (the DC's current font when null).
-void draw_steps(HDC dc, const std::vector<DrawStep>& steps, const std::string& caption,
+void draw_steps(HDC dc, const std::vector<DrawStep>& steps, const WideText& caption,
                 HFONT font);
 
 // The whole push button, drawn off screen and copied to `target` (a DC of the

@@ -1,9 +1,10 @@
 // Executing the restyled looks with GDI: solid frames and fills with brushes
-// made for the paint, gradients with GradientFill, single pixels, the focus
+// made for the paint, gradients with GdiGradientFill, single pixels, the focus
 // rectangle and the caption; and the client area of a disabled edit box.
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_gdi.h"
 #include "platform/win32/win32_restyle.h"
 #include "platform/win32/win32_text.h"
@@ -16,7 +17,7 @@ RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 bool is_empty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
 
-// GradientFill wants 16-bit channels: the 8-bit value times 256.
+// Gradients want 16-bit channels: the 8-bit value times 256.
 TRIVERTEX vertex(LONG x, LONG y, ColourRef colour) {
   TRIVERTEX v{};
   v.x = x;
@@ -31,12 +32,16 @@ TRIVERTEX vertex(LONG x, LONG y, ColourRef colour) {
 void gradient(HDC dc, const Rect& r, ColourRef top, ColourRef bottom) {
   TRIVERTEX v[2] = {vertex(r.left, r.top, top), vertex(r.right, r.bottom, bottom)};
   GRADIENT_RECT mesh{0, 1};
-  GradientFill(dc, v, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
+  // gdi32's own entry, not msimg32's GradientFill (which only forwards to
+  // it): msimg32 is not one of the DLLs the system always loads from its own
+  // folder, so importing it would let a file of that name beside the
+  // program run as soon as the program starts.
+  GdiGradientFill(dc, v, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
 }
 
 }  // namespace
 
-void draw_steps(HDC dc, const std::vector<DrawStep>& steps, const std::string& caption,
+void draw_steps(HDC dc, const std::vector<DrawStep>& steps, const WideText& caption,
                 HFONT font) {
   for (const DrawStep& step : steps) {
     if (is_empty(step.rect)) continue;
@@ -44,7 +49,13 @@ void draw_steps(HDC dc, const std::vector<DrawStep>& steps, const std::string& c
     switch (step.kind) {
       case StepKind::Frame: {
         GdiObject<HBRUSH> brush(CreateSolidBrush(step.colour));
-        if (brush.get() != nullptr) FrameRect(dc, &rect, brush.get());
+        if (brush.get() == nullptr) break;
+        // A thicker line is that many one-pixel outlines, each inside the
+        // one before.
+        for (int i = 0; i < step.line && rect.right > rect.left && rect.bottom > rect.top; ++i) {
+          FrameRect(dc, &rect, brush.get());
+          InflateRect(&rect, -1, -1);
+        }
         break;
       }
       case StepKind::Fill: {
@@ -56,7 +67,12 @@ void draw_steps(HDC dc, const std::vector<DrawStep>& steps, const std::string& c
         gradient(dc, step.rect, step.colour, step.colour2);
         break;
       case StepKind::Pixel:
-        SetPixelV(dc, rect.left, rect.top, step.colour);
+        if (rect.right - rect.left == 1 && rect.bottom - rect.top == 1) {
+          SetPixelV(dc, rect.left, rect.top, step.colour);
+        } else {
+          GdiObject<HBRUSH> brush(CreateSolidBrush(step.colour));
+          if (brush.get() != nullptr) FillRect(dc, &rect, brush.get());
+        }
         break;
       case StepKind::FocusRect:
         // The dotted pattern is a monochrome brush: it takes the DC's text
@@ -73,9 +89,9 @@ void draw_steps(HDC dc, const std::vector<DrawStep>& steps, const std::string& c
         const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
         if (font != nullptr) {
           SelectedObject selected(dc, font);
-          DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &rect, format);
+          DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &rect, format);
         } else {
-          DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &rect, format);
+          DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &rect, format);
         }
         break;
       }
@@ -93,8 +109,8 @@ void paint_push_button(HWND button, HDC target, const ButtonState& state) {
 
   OffscreenBuffer buffer(target, w, h);
   if (!buffer.ok()) return;
-  draw_steps(buffer.dc(), button_look(state, w, h, GetSysColor(COLOR_BTNFACE)),
-             window_text(button), font_of(button));
+  draw_steps(buffer.dc(), button_look(state, w, h, GetSysColor(COLOR_BTNFACE), system_dpi()),
+             window_text_wide(button), font_of(button));
   buffer.copy_to(target, 0, 0);
 }
 
@@ -107,8 +123,9 @@ void paint_edit_frame(HWND edit, const EditState& state) {
   WindowDc dc(edit, true);
   if (dc.dc() == nullptr) return;
   draw_steps(dc.dc(),
-             edit_frame_look(state, w, h, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW)),
-             std::string(), nullptr);
+             edit_frame_look(state, w, h, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW),
+                             system_dpi()),
+             WideText(), nullptr);
 }
 
 void paint_disabled_edit(HWND edit, HDC target) {
@@ -129,17 +146,17 @@ void paint_disabled_edit(HWND edit, HDC target) {
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   HWND parent = GetParent(edit);
   auto brush = parent != nullptr
-                   ? reinterpret_cast<HBRUSH>(SendMessageA(parent, WM_CTLCOLORSTATIC,
+                   ? reinterpret_cast<HBRUSH>(SendMessageW(parent, WM_CTLCOLORSTATIC,
                                                            reinterpret_cast<WPARAM>(dc),
                                                            reinterpret_cast<LPARAM>(edit)))
                    : nullptr;
   if (brush == nullptr) brush = GetSysColorBrush(COLOR_BTNFACE);
   FillRect(dc, &client, brush);
 
-  const auto style = static_cast<DWORD>(GetWindowLongPtrA(edit, GWL_STYLE));
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(edit, GWL_STYLE));
   // The edit control's own margins, so the text stands where it stood
   // while the box was enabled.
-  const auto margins = static_cast<DWORD>(SendMessageA(edit, EM_GETMARGINS, 0, 0));
+  const auto margins = static_cast<DWORD>(SendMessageW(edit, EM_GETMARGINS, 0, 0));
   RECT text_area = client;
   text_area.left += LOWORD(margins);
   text_area.right -= HIWORD(margins);
@@ -153,11 +170,11 @@ void paint_disabled_edit(HWND edit, HDC target) {
   format |= (style & ES_MULTILINE) ? (DT_TOP | DT_WORDBREAK | DT_EDITCONTROL)
                                    : (DT_SINGLELINE | DT_VCENTER);
 
-  const std::string text = window_text(edit);
+  const WideText text = window_text_wide(edit);
   {
     SelectedObject selected(dc, font_of(edit));
     SetBkMode(dc, TRANSPARENT);
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &text_area, format);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &text_area, format);
   }
   buffer.copy_to(target, 0, 0);
 }

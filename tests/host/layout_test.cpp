@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
+#include <vector>
 
 #include "tests/host/gbk_text.h"
 
@@ -77,6 +79,64 @@ TEST(Layout, CentredOnAnyScreen) {
   const Point q = centred_place(w, ScreenSize{1921, 1081});
   EXPECT_EQ(q.x, 870);
   EXPECT_EQ(q.y, 388);
+}
+
+// --- Display scaling ------------------------------------------------------------
+
+TEST(ScaledLayout, NinetySixDpiIsTheDesign) {
+  const WindowLayout& design = main_window_layout();
+  const WindowLayout same = scaled_layout(design, 96);
+  EXPECT_EQ(same.window.width, 180);
+  EXPECT_EQ(same.window.height, 305);
+  ASSERT_EQ(same.controls.size(), design.controls.size());
+  for (std::size_t i = 0; i < design.controls.size(); ++i) {
+    const ControlDesc& a = design.controls[i].desc;
+    const ControlDesc& b = same.controls[i].desc;
+    EXPECT_TRUE(a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height)
+        << test::to_utf8(design.controls[i].name);
+  }
+}
+
+TEST(ScaledLayout, PlacesAndSizesGrowWithTheDpiAndNothingOverlaps) {
+  struct Case {
+    int dpi;
+    int window_w, window_h;
+    int button_x, button_y, button_w, button_h;  // 按钮1, 16,80 48x24 in the design
+    int credit_x, credit_y, credit_w, credit_h;  // 标签15, 24,256 120x16
+  };
+  const Case cases[] = {
+      {120, 225, 381, 20, 100, 60, 30, 30, 320, 150, 20},
+      {144, 270, 458, 24, 120, 72, 36, 36, 384, 180, 24},
+      {192, 360, 610, 32, 160, 96, 48, 48, 512, 240, 32},
+  };
+  const WindowLayout& design = main_window_layout();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    const WindowLayout scaled = scaled_layout(design, c.dpi);
+    EXPECT_EQ(scaled.window.width, c.window_w);
+    EXPECT_EQ(scaled.window.height, c.window_h);
+    const ControlDesc& button = scaled.controls[0].desc;
+    EXPECT_EQ((std::vector<int>{button.x, button.y, button.width, button.height}),
+              (std::vector<int>{c.button_x, c.button_y, c.button_w, c.button_h}));
+    const ControlDesc& credit = scaled.controls.back().desc;
+    EXPECT_EQ((std::vector<int>{credit.x, credit.y, credit.width, credit.height}),
+              (std::vector<int>{c.credit_x, c.credit_y, c.credit_w, c.credit_h}));
+    // Every control: its edges are the scaled design edges, its size is
+    // within a pixel of the scaled design size.
+    for (std::size_t i = 0; i < design.controls.size(); ++i) {
+      const ControlDesc& d = design.controls[i].desc;
+      const ControlDesc& s = scaled.controls[i].desc;
+      SCOPED_TRACE(test::to_utf8(design.controls[i].name));
+      EXPECT_EQ(s.x, (d.x * c.dpi + 48) / 96);
+      EXPECT_EQ(s.y, (d.y * c.dpi + 48) / 96);
+      EXPECT_EQ(s.x + s.width, ((d.x + d.width) * c.dpi + 48) / 96);
+      EXPECT_EQ(s.y + s.height, ((d.y + d.height) * c.dpi + 48) / 96);
+      EXPECT_LE(std::abs(s.width - (d.width * c.dpi + 48) / 96), 1);
+      EXPECT_LE(std::abs(s.height - (d.height * c.dpi + 48) / 96), 1);
+    }
+    // Still loadable: in particular no two visible controls overlap.
+    EXPECT_EQ(layout_problem(scaled), "");
+  }
 }
 
 }  // namespace

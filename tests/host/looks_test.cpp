@@ -19,6 +19,7 @@ constexpr int kW = 48;
 constexpr int kH = 24;
 
 // Plays Frame, Fill, Gradient and Pixel steps into a w x h grid of colours.
+// A pixel step is a block of its rectangle's size.
 // A gradient row gets the colour GradientFill puts on it (linear, the first
 // colour on the top row); the focus rectangle and the caption leave the
 // grid alone.
@@ -49,26 +50,27 @@ class Canvas {
     const Rect& r = s.rect;
     switch (s.kind) {
       case StepKind::Frame:
-        for (int x = r.left; x < r.right; ++x) {
-          set(x, r.top, s.colour);
-          set(x, r.bottom - 1, s.colour);
-        }
-        for (int y = r.top; y < r.bottom; ++y) {
-          set(r.left, y, s.colour);
-          set(r.right - 1, y, s.colour);
+        for (int i = 0; i < s.line; ++i) {
+          const Rect o{r.left + i, r.top + i, r.right - i, r.bottom - i};
+          for (int x = o.left; x < o.right; ++x) {
+            set(x, o.top, s.colour);
+            set(x, o.bottom - 1, s.colour);
+          }
+          for (int y = o.top; y < o.bottom; ++y) {
+            set(o.left, y, s.colour);
+            set(o.right - 1, y, s.colour);
+          }
         }
         break;
+      case StepKind::Pixel:
       case StepKind::Fill:
       case StepKind::Gradient:
         for (int y = r.top; y < r.bottom; ++y) {
-          const ColourRef c = s.kind == StepKind::Fill
+          const ColourRef c = s.kind != StepKind::Gradient
                                   ? s.colour
                                   : lerp(s.colour, s.colour2, y - r.top, r.bottom - r.top);
           for (int x = r.left; x < r.right; ++x) set(x, y, c);
         }
-        break;
-      case StepKind::Pixel:
-        set(r.left, r.top, s.colour);
         break;
       case StepKind::FocusRect:
       case StepKind::Caption:
@@ -125,7 +127,7 @@ const RingCase kRingCases[] = {
 TEST(ButtonLook, RingAndFaceGradientsFollowTheState) {
   for (const RingCase& c : kRingCases) {
     SCOPED_TRACE(c.name);
-    const auto steps = button_look(c.state, kW, kH, kFace);
+    const auto steps = button_look(c.state, kW, kH, kFace, 96);
     const auto gradients = steps_of(steps, StepKind::Gradient);
     ASSERT_EQ(gradients.size(), 2u);
     EXPECT_EQ(gradients[0].rect, (Rect{2, 2, kW - 2, kH - 2}));
@@ -145,7 +147,7 @@ TEST(ButtonLook, RingAndFaceGradientsFollowTheState) {
 }
 
 TEST(ButtonLook, FramesAndRoundedCornersOfAnEnabledButton) {
-  const Canvas canvas(kW, kH, button_look(state(false, false, false, false), kW, kH, kFace));
+  const Canvas canvas(kW, kH, button_look(state(false, false, false, false), kW, kH, kFace, 96));
   const int r = kW - 1, b = kH - 1;
   // The outer line is button face, the inner one navy.
   for (auto [x, y] : {std::pair{0, 0}, {kW / 2, 0}, {r, kH / 2}, {kW / 2, b}, {r, b}}) {
@@ -191,7 +193,7 @@ TEST(ButtonLook, DisabledButtonIsFlatWithShadesTakenFromTheFace) {
     // neither focused nor pressed).
     ButtonState disabled = state(false, true, false, true);
     disabled.disabled = true;
-    const auto steps = button_look(disabled, kW, kH, c.face);
+    const auto steps = button_look(disabled, kW, kH, c.face, 96);
     EXPECT_TRUE(steps_of(steps, StepKind::Gradient).empty());
 
     const Canvas canvas(kW, kH, steps);
@@ -218,7 +220,7 @@ TEST(ButtonLook, DisabledButtonIsFlatWithShadesTakenFromTheFace) {
 TEST(ButtonLook, FocusRectangleOnlyWhenFocusedAndDrawnOverTheFills) {
   for (const RingCase& c : kRingCases) {
     SCOPED_TRACE(c.name);
-    const auto steps = button_look(c.state, kW, kH, kFace);
+    const auto steps = button_look(c.state, kW, kH, kFace, 96);
     const auto focus = steps_of(steps, StepKind::FocusRect);
     ASSERT_EQ(focus.size(), c.state.focused ? 1u : 0u);
     if (focus.empty()) continue;
@@ -235,7 +237,7 @@ TEST(ButtonLook, FocusRectangleOnlyWhenFocusedAndDrawnOverTheFills) {
 TEST(ButtonLook, CaptionIsLastBlackAndMovesOnePixelWhilePressed) {
   for (const RingCase& c : kRingCases) {
     SCOPED_TRACE(c.name);
-    const auto steps = button_look(c.state, kW, kH, kFace);
+    const auto steps = button_look(c.state, kW, kH, kFace, 96);
     ASSERT_FALSE(steps.empty());
     const DrawStep& caption = steps.back();
     ASSERT_EQ(caption.kind, StepKind::Caption);
@@ -267,7 +269,7 @@ TEST(EditFrameLook, ColoursPerState) {
     EditState s;
     s.disabled = c.disabled;
     s.read_only = c.read_only;
-    const auto steps = edit_frame_look(s, w, h, face, kWindow);
+    const auto steps = edit_frame_look(s, w, h, face, kWindow, 96);
     // Only the two lines: the box's own painting inside stays as it is.
     ASSERT_EQ(steps.size(), steps_of(steps, StepKind::Frame).size());
     const Canvas canvas(w, h, steps);
@@ -276,6 +278,83 @@ TEST(EditFrameLook, ColoursPerState) {
     EXPECT_EQ(canvas.at(1, 1), c.inner);
     EXPECT_EQ(canvas.at(w / 2, h - 2), c.inner);
     EXPECT_EQ(canvas.at(2, 2), Canvas::kUnpainted);
+  }
+}
+
+// --- Display scaling ------------------------------------------------------------
+
+// The looks on screens of more than 96 DPI, for a control of the design size
+// 48 x 24 scaled with the window: lines, ring band, corners, focus inset and
+// the pressed caption's shift grow, and nothing is left unpainted.
+struct ScaledCase {
+  int dpi;
+  int w, h;
+  int line, ring_at, face_at, focus_inset;
+};
+const ScaledCase kScaledCases[] = {
+    {120, 60, 30, 1, 2, 5, 4},  // 1.25x: lines stay one pixel, the ring band grows
+    {144, 72, 36, 2, 4, 7, 5},  // 1.5x
+    {192, 96, 48, 2, 4, 8, 6},  // 2x
+};
+
+Rect inset_by(int w, int h, int by) { return Rect{by, by, w - by, h - by}; }
+
+TEST(ScaledLooks, ButtonLinesRingCornersAndFocusGrowWithTheDpi) {
+  for (const ScaledCase& c : kScaledCases) {
+    SCOPED_TRACE(c.dpi);
+    ButtonState focused = state(false, false, true, false);
+    const auto steps = button_look(focused, c.w, c.h, kFace, c.dpi);
+    const auto gradients = steps_of(steps, StepKind::Gradient);
+    ASSERT_EQ(gradients.size(), 2u);
+    EXPECT_EQ(gradients[0].rect, inset_by(c.w, c.h, c.ring_at));
+    EXPECT_EQ(gradients[1].rect, inset_by(c.w, c.h, c.face_at));
+    const auto focus = steps_of(steps, StepKind::FocusRect);
+    ASSERT_EQ(focus.size(), 1u);
+    EXPECT_EQ(focus[0].rect, inset_by(c.w, c.h, c.focus_inset));
+
+    const Canvas canvas(c.w, c.h, steps);
+    const int L = c.line;
+    // Across the left edge at mid-height: face, then navy, each one line.
+    for (int x = 0; x < L; ++x) EXPECT_EQ(canvas.at(x, c.h / 2), kFace) << x;
+    for (int x = L; x < 2 * L; ++x) EXPECT_EQ(canvas.at(x, c.h / 2), kNavy) << x;
+    EXPECT_EQ(canvas.at(c.ring_at, c.h / 2), canvas.at(c.face_at - 1, c.h / 2));  // one ring row
+    // The same at the bottom edge.
+    for (int y = c.h - L; y < c.h; ++y) EXPECT_EQ(canvas.at(c.w / 2, y), kFace) << y;
+    for (int y = c.h - 2 * L; y < c.h - L; ++y) EXPECT_EQ(canvas.at(c.w / 2, y), kNavy) << y;
+    // Corners: the design pixel (1,1) and its mirror images are a block of
+    // button face one line wide, the ring's corner pixel (2,2) a navy one.
+    for (int d = 0; d < L; ++d) {
+      EXPECT_EQ(canvas.at(L + d, L + d), kFace) << d;
+      EXPECT_EQ(canvas.at(c.w - 2 * L + d, c.h - 2 * L + d), kFace) << d;
+      EXPECT_EQ(canvas.at(c.w - 2 * L + d, L + d), kFace) << d;
+      EXPECT_EQ(canvas.at(2 * L + d, 2 * L + d), kNavy) << d;
+      EXPECT_EQ(canvas.at(c.w - 3 * L + d, c.h - 3 * L + d), kNavy) << d;
+      EXPECT_EQ(canvas.at(2 * L + d, L + d), kNavy) << d;  // edge pixel (2,1)
+    }
+    for (int y = 0; y < c.h; ++y) {
+      for (int x = 0; x < c.w; ++x) ASSERT_NE(canvas.at(x, y), Canvas::kUnpainted) << x << "," << y;
+    }
+
+    // Pressed: the caption moves one line right and down.
+    const auto pressed = button_look(state(true, false, false, false), c.w, c.h, kFace, c.dpi);
+    const Rect face_area = inset_by(c.w, c.h, c.face_at);
+    EXPECT_EQ(pressed.back().rect,
+              (Rect{face_area.left + L, face_area.top + L, face_area.right + L, face_area.bottom + L}));
+  }
+}
+
+TEST(ScaledLooks, EditFrameLinesGrowWithTheDpi) {
+  const ColourRef lilac = colour_ref(198, 197, 215);
+  for (const ScaledCase& c : kScaledCases) {
+    SCOPED_TRACE(c.dpi);
+    const int w = c.w * 2 / 3, h = c.h;  // a 32 x 24 box, scaled
+    const Canvas canvas(w, h, edit_frame_look(EditState{}, w, h, kFace, kWindow, c.dpi));
+    const int L = c.line;
+    for (int x = 0; x < L; ++x) EXPECT_EQ(canvas.at(x, h / 2), lilac) << x;
+    for (int x = L; x < 2 * L; ++x) EXPECT_EQ(canvas.at(x, h / 2), kWindow) << x;
+    EXPECT_EQ(canvas.at(w - 1, h - 1), lilac);
+    EXPECT_EQ(canvas.at(w - 2 * L, h - 2 * L), kWindow);
+    EXPECT_EQ(canvas.at(2 * L, 2 * L), Canvas::kUnpainted);  // the box's own painting
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <vector>
 
 #include "core/fatal.h"
 #include "platform/headless/headless_desktop.h"
@@ -71,6 +72,24 @@ TEST(StartProgram, RunsFromStartToExit) {
   });
   EXPECT_EQ(start_program(d), 0);
   EXPECT_EQ(d.calls().back(), "OleUninitialize");
+}
+
+TEST(StartProgram, OnAScaledScreenTheWindowIsCreatedScaledAndCentred) {
+  HeadlessDesktop d;
+  d.set_dpi(144);
+  Program p(d);
+  p.prepare();
+  p.load();
+  EXPECT_EQ(d.window_desc().width, 270);
+  EXPECT_EQ(d.window_desc().height, 458);
+  EXPECT_EQ(d.window_x(), (1024 - 270) / 2);
+  EXPECT_EQ(d.window_y(), (768 - 458) / 2);
+  const ControlDesc& schedule = d.desc(p.id_of("按钮1"));
+  EXPECT_EQ((std::vector<int>{schedule.x, schedule.y, schedule.width, schedule.height}),
+            (std::vector<int>{24, 120, 72, 36}));
+  const ControlDesc& clock = d.desc(p.id_of("编辑框4"));
+  EXPECT_EQ((std::vector<int>{clock.x, clock.y, clock.width, clock.height}),
+            (std::vector<int>{12, 12, 240, 24}));
 }
 
 TEST(StartProgram, AControlThatCannotBeCreatedEndsInTheFatalReport) {
