@@ -40,19 +40,20 @@ else
   echo "install-deps: all packages present"
 fi
 
-# The end-to-end tests run the program under zh_CN.UTF-8 so that Wine picks
-# code page 936 (GBK) as the ANSI code page.
-if ! locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$'; then
-  echo "install-deps: generating zh_CN.UTF-8"
-  if [[ -f /etc/locale.gen ]] && grep -qE '^#? *zh_CN\.UTF-8 UTF-8' /etc/locale.gen; then
-    sed -i -E 's/^# *(zh_CN\.UTF-8 UTF-8)/\1/' /etc/locale.gen
+# The end-to-end tests run the program under zh_CN.UTF-8 (Wine picks code
+# page 936, GBK, as the ANSI code page) and under en_US.UTF-8 (1252).
+for wanted in zh_CN en_US; do
+  locale -a 2>/dev/null | grep -qiE "^$wanted\.utf-?8$" && continue
+  echo "install-deps: generating $wanted.UTF-8"
+  if [[ -f /etc/locale.gen ]] && grep -qE "^#? *$wanted\.UTF-8 UTF-8" /etc/locale.gen; then
+    sed -i -E "s/^# *($wanted\.UTF-8 UTF-8)/\1/" /etc/locale.gen
     locale-gen
   else
-    localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+    localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8"
   fi
-fi
-locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$' || {
-  echo "install-deps: zh_CN.UTF-8 locale still missing" >&2
-  exit 1
-}
+  locale -a 2>/dev/null | grep -qiE "^$wanted\.utf-?8$" || {
+    echo "install-deps: $wanted.UTF-8 locale still missing" >&2
+    exit 1
+  }
+done
 echo "install-deps: done"

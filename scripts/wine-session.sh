@@ -4,7 +4,7 @@
 #
 #   ws_begin                      # work folder + cleanup trap (EXIT/INT/TERM)
 #   ws_start_xvfb 1024x768x24     # own X display, exports DISPLAY
-#   ws_new_prefix                 # fresh WINEPREFIX, zh_CN.UTF-8 (code page 936)
+#   ws_new_prefix [NAME [LOCALE]] # fresh WINEPREFIX, zh_CN.UTF-8 (code page 936)
 #   ws_virtual_desktop dv 1024x768
 #   wine some.exe args            # runs on that desktop; stdout and exit code
 #                                 # come straight back to the shell
@@ -80,27 +80,60 @@ ws_start_xvfb() {
   fi
 }
 
-# Creates a fresh 64-bit prefix under $WS_DIR and keeps its wineserver
-# running until ws_cleanup.
+# Creates a fresh 64-bit prefix $WS_DIR/NAME (default "prefix") whose
+# programs run in LOCALE (default zh_CN.UTF-8, ANSI code page 936; en_US.UTF-8
+# gives 1252), and keeps its wineserver running until ws_end_prefix or
+# ws_cleanup. The server of a prefix made before is ended first.
 ws_new_prefix() {
-  export WINEPREFIX=$WS_DIR/prefix
+  local name=${1:-prefix} locale=${2:-zh_CN.UTF-8}
+  [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-/nonexistent} ]] && ws_end_prefix
+  export WINEPREFIX=$WS_DIR/$name
   export WINEARCH=win64
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEDEBUG=${WINEDEBUG:--all}
-  export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-  if ! locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$'; then
-    ws_log "locale zh_CN.UTF-8 missing (scripts/install-deps.sh generates it)"
+  export LANG=$locale LC_ALL=$locale
+  # "locale -a" writes zh_CN.utf8 for zh_CN.UTF-8.
+  local wanted
+  wanted=$(tr -d '-' <<<"${locale,,}")
+  if ! locale -a 2>/dev/null | tr 'A-Z' 'a-z' | tr -d '-' | grep -qxF "$wanted"; then
+    ws_log "locale $locale missing (scripts/install-deps.sh generates it)"
     return 1
   fi
   mkdir -p "$WINEPREFIX"
-  if ! wine wineboot -i >"$WS_DIR/wineboot.log" 2>&1; then
-    ws_log "wineboot -i failed (see $WS_DIR/wineboot.log)"
+  if ! wine wineboot -i >"$WS_DIR/wineboot-$name.log" 2>&1; then
+    ws_log "wineboot -i failed (see $WS_DIR/wineboot-$name.log)"
     return 1
   fi
   wineserver -w
   # A persistent server keeps the registry loaded between programs.
   wineserver -p
   [[ -f $WINEPREFIX/system.reg ]] || { ws_log "prefix not created"; return 1; }
+}
+
+# Ends every program of the current prefix and its wineserver.
+ws_end_prefix() {
+  wineserver -k >/dev/null 2>&1
+  timeout 10 wineserver -w >/dev/null 2>&1
+  return 0
+}
+
+# Ends the programs of the prefix and starts its server afresh: settings
+# that programs read when the session starts (the DPI, the Windows version)
+# take effect for the programs started after this.
+ws_restart_server() {
+  ws_end_prefix
+  wineserver -p
+}
+
+# The system DPI of the prefix (96 is 100 % display scaling), from the next
+# ws_restart_server on.
+ws_set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+
+# The Windows version the prefix reports (win7, win81, win10, win11, ...).
+ws_set_windows_version() {
+  wine winecfg -v "$1" >/dev/null 2>&1
 }
 
 # ws_reg_add 'HKCU\Software\...' NAME TYPE DATA

@@ -53,13 +53,18 @@ void scenario_layout(const std::string& exe) {
   check(cls == "WTWindow" && title == "Dovrane", "window class and title",
         "WTWindow \"Dovrane\"", cls + " " + quoted(title));
 
+  // 180 x 305 at 100 % scaling, centred on the 1024 x 768 screen.
   RECT r{};
   GetWindowRect(w.main, &r);
-  RECT want{422, 231, 422 + 180, 231 + 305};
-  check(EqualRect(&r, &want) != FALSE, "window place and outer size on 1024x768",
-        rect_text(want), rect_text(r));
+  const int width = scaled(180), height = scaled(305);
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  RECT want{left, top, left + width, top + height};
+  check(EqualRect(&r, &want) != FALSE,
+        "window place and outer size on 1024x768 at " + num(screen_dpi()) + " DPI", rect_text(want),
+        rect_text(r));
 
-  LONG style = GetWindowLongA(w.main, GWL_STYLE);
+  LONG style = GetWindowLongW(w.main, GWL_STYLE);
   struct StyleBit {
     const char* name;
     LONG bit;
@@ -87,8 +92,7 @@ void scenario_layout(const std::string& exe) {
   std::vector<bool> matched(w.children.size(), false);
   for (int i = 0; i < kControlCount; ++i) {
     const Expected& e = kControls[i];
-    std::string name = std::string(e.name) + " at " + std::to_string(e.x) + "," +
-                       std::to_string(e.y) + " " + std::to_string(e.w) + "x" + std::to_string(e.h);
+    std::string name = std::string(e.name) + " at " + rect_text(expected_rect(e));
     const Child* found = nullptr;
     for (size_t k = 0; k < w.children.size(); ++k) {
       if (w.children[k].visible && at_place(w.children[k], e)) {
@@ -114,8 +118,25 @@ void scenario_layout(const std::string& exe) {
     bool text_ok = e.text ? text == e.text : !text.empty();
     bool ok = class_ok && text_ok && found->enabled == e.enabled;
     std::string actual = found->cls + " " + quoted(text) + (found->enabled ? " enabled" : " disabled");
+    if (!at_place(*found, e) || screen_dpi() != 96) actual += " at " + rect_text(found->rect);
     if (!text_ok) actual += " [" + hex(text) + "]";
     check(ok, name, expected, actual);
+  }
+
+  // A program of the system's own code page reads the texts through the
+  // ANSI forms; on a Chinese system they are the same GBK bytes as ever.
+  if (GetACP() == 936) {
+    std::string differing;
+    for (const Child& c : w.children) {
+      if (!c.visible || _stricmp(c.cls.c_str(), "Edit") == 0) continue;  // the clock moves
+      std::string ansi = window_text_ansi(c.hwnd);
+      if (ansi != c.text) differing += " " + quoted(c.text) + " read as " + quoted(ansi);
+    }
+    check(differing.empty(), "texts read through the ANSI forms (code page 936)",
+          "the same GBK bytes", differing.empty() ? "the same GBK bytes" : differing);
+  } else {
+    print_line("info: ANSI code page " + num(GetACP()) +
+               ": texts are read through the W forms only");
   }
 
   // Nothing else is visible: the timers are hidden windows.
@@ -178,30 +199,27 @@ void scenario_schedule(const std::string& exe) {
   GetLocalTime(&after);
 
   check_boxes("confirmation, no warning", boxes, {"0小时20分钟45秒后关机"});
+  // The box as the program asked for it: no owner, MB_OK | MB_TASKMODAL.
+  check_traced("the confirmation is one MessageBoxW call", app.pid(), "MessageBoxW",
+               {"MessageBoxW(00000000," + relay_text("0小时20分钟45秒后关机") + "," +
+                relay_text(kCaption) + ",00002000)"});
   check_fields(fields, {{"编辑框5", "0"}, {"编辑框6", "20"}, {"编辑框7", "45"}});
 
   // Shutdown time = clock + delay, each part on its own, no carry. The clock
   // is read three times by the program somewhere between before and after.
-  int from = seconds_of_day(before);
-  int to = seconds_of_day(after);
-  if (to < from) to += 24 * 3600;
-  std::set<std::string> hours, minutes, seconds;
-  for (int s = from; s <= to; ++s) {
-    int t = s % (24 * 3600);
-    hours.insert(std::to_string(t / 3600));
-    minutes.insert(std::to_string(t / 60 % 60 + 20));
-    seconds.insert(std::to_string(t % 60 + 45));
-  }
-  auto check_one_of = [&](const char* name, const std::set<std::string>& allowed) {
-    std::string actual = fields[name];
-    std::string list;
-    for (const std::string& a : allowed) list += (list.empty() ? "" : " or ") + quoted(a);
-    check(allowed.count(actual) == 1, std::string(name) + " text", list, quoted(actual));
+  const ShutdownTimes allowed = shutdown_times(before, after, 0, 20, 45);
+  auto check_one_of = [&](const char* name, const std::set<std::string>& texts) {
+    check(texts.count(fields[name]) == 1, std::string(name) + " text", one_of(texts),
+          quoted(fields[name]));
   };
-  check_one_of("编辑框8", hours);
-  check_one_of("编辑框9", minutes);
-  check_one_of("编辑框10", seconds);
+  check_one_of("编辑框8", allowed.hours);
+  check_one_of("编辑框9", allowed.minutes);
+  check_one_of("编辑框10", allowed.seconds);
 
+  // The shutdown timer runs for the whole delay: 20 min 45 s.
+  int set = timers_set_to(app.pid(), 1245000);
+  check(set == 1, "shutdown timer set to 1245000 ms", "one SetTimer(...,1000,1245000,NULL)",
+        num(set) + " such call(s)");
   check_enabled(w, {"按钮1", "编辑框1", "编辑框2", "编辑框3"}, false);
   check_enabled(w, {"按钮2"}, true);
 
@@ -245,7 +263,9 @@ void scenario_overlong(const std::string& exe) {
   // driver would never print its END line.
   bool ended = app.wait_exit(1500);
   check(!ended, "program still running 1.5 s after the refusal", "running",
-        ended ? "ended with code " + std::to_string(static_cast<long>(app.exit_code())) : "running");
+        ended ? "ended with code " + num(static_cast<long>(app.exit_code())) : "running");
+  check(timers_set_to(app.pid(), 704) == 0, "no shutdown timer of the cut-off 704 ms",
+        "no SetTimer(...,704,...)", num(timers_set_to(app.pid(), 704)) + " such call(s)");
   app.kill();
 }
 
@@ -261,11 +281,7 @@ void scenario_close_button(const std::string& exe) {
       app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs, 15000);
   check_boxes("scheduled", boxes, {"0小时5分钟0秒后关机"});
   if (!click(w, "按钮2")) return;
-  bool ended = app.wait_exit(kExitTimeoutMs);
-  std::string actual = ended ? "ended, exit code " + std::to_string(static_cast<long>(app.exit_code()))
-                             : "still running after " + std::to_string(kExitTimeoutMs) + " ms";
-  check(ended && app.exit_code() == 0, "关闭 ends the program with code 0", "ended, exit code 0",
-        actual);
+  check_exit_zero(app, "关闭");
 }
 
 void scenario_system_close(const std::string& exe) {
@@ -286,29 +302,197 @@ void scenario_show(const std::string& exe, const std::string& stop_file) {
   wait_until([&] { return !window_text(clock).empty(); }, 3000);
   sync_with(w.main);
   RedrawWindow(w.main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  RECT r{};
-  GetWindowRect(w.main, &r);
-  // The window's screen rectangle, for cropping the screenshot.
-  print_line("READY " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-             std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
-  bool stopped = e2e::wait_until(
-      [&] { return GetFileAttributesA(stop_file.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
-  check(stopped, "runner took its screenshot", "stop file within 30 s",
-        stopped ? "stop file within 30 s" : "no stop file");
+  hold_for_screenshot(w, stop_file);
   close_and_check_exit(app, w, "WM_CLOSE", WM_CLOSE, 0);
 }
 
-// Calls that the runner's relay trace and browser redirection must record:
-// they prove that what is set up to watch the program under test works.
-//   relay log:   "Call user32.MessageBeep(00004d56)", "Call shell32.ShellExecuteA("
-//   browser log: the address below, handed over by winebrowser
+// Texts beyond the reach of GBK, and full-width digits, through the W forms
+// of the window: what the program reads is GBK, whatever the system's code
+// page. Run from a folder whose name no code page can hold.
+void scenario_unicode(const std::string& exe) {
+  {
+    Process app;
+    Window w;
+    if (!launch(app, exe, w)) return;
+    // The executable's folder became the current directory, its name intact.
+    const std::wstring folder = utf8_to_wide(folder_of(exe));
+    check_traced("the executable's folder becomes the current directory", app.pid(),
+                 "SetCurrentDirectoryW", {"SetCurrentDirectoryW(" + relay_text_wide(folder) + ")"});
+    std::vector<std::string> returned = traced_returns(app.pid(), "SetCurrentDirectoryW");
+    check(returned.size() == 1 && returned[0] == "00000001", "SetCurrentDirectoryW succeeded",
+          "retval=00000001", returned.empty() ? "no return traced" : "retval=" + returned[0]);
+
+    // Full-width digits count as their ASCII forms: 30 minutes.
+    std::vector<MessageBoxView> boxes;
+    bool scheduled = schedule_delay(app, w, "0", "３０", "0", &boxes);
+    check(scheduled, "0/３０/0 scheduled", "按钮1 disabled after the confirmation", describe(boxes));
+    check_boxes("full-width minutes", boxes, {"0小时３０分钟0秒后关机"});
+    check_traced("the confirmation is one MessageBoxW call", app.pid(), "MessageBoxW",
+                 {"MessageBoxW(00000000," + relay_text("0小时３０分钟0秒后关机") + "," +
+                  relay_text(kCaption) + ",00002000)"});
+    int set = timers_set_to(app.pid(), 1800000);
+    check(set == 1, "shutdown timer set to 30 minutes", "one SetTimer(...,1000,1800000,NULL)",
+          num(set) + " such call(s)");
+    check_fields(read_fields(w), {{"编辑框6", "３０"}});
+    app.kill();
+  }
+  {
+    // A character GBK has no place for: the program gets "?", as an ANSI
+    // program on a Chinese system does, while the box keeps what was typed.
+    Process app;
+    Window w;
+    if (!launch(app, exe, w)) return;
+    const std::wstring thai_ko_1 = L"\x0E01" L"1";  // THAI CHARACTER KO KAI, then 1
+    HWND hours = w.control("编辑框1");
+    bool typed = hours && set_window_text_wide(hours, thai_ko_1) &&
+                 window_text_wide(hours) == thai_ko_1;
+    check(typed, "编辑框1 takes U+0E01 U+0031", "held as typed", relay_text_wide(window_text_wide(hours)));
+    set_window_text(w.control("编辑框2"), "1");
+    set_window_text(w.control("编辑框3"), "0");
+    if (!click(w, "按钮1")) return;
+    HWND button = w.control("按钮1");
+    std::vector<MessageBoxView> boxes = answer_boxes(
+        app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs, 15000);
+    check_boxes("a character outside GBK reads as ?", boxes, {"?1小时1分钟0秒后关机"});
+    check_fields(read_fields(w), {{"编辑框5", "?1"}});
+    check(window_text_wide(hours) == thai_ko_1, "编辑框1 still shows what was typed",
+          relay_text_wide(thai_ko_1), relay_text_wide(window_text_wide(hours)));
+    int set = timers_set_to(app.pid(), 60000);
+    check(set == 1, "\"?1\" hours count as 0: a 1-minute shutdown timer",
+          "one SetTimer(...,1000,60000,NULL)", num(set) + " such call(s)");
+    app.kill();
+  }
+}
+
+// Texts that are wider than their control at 100 % scaling already, in the
+// test system's font, and so at every scaling: each is reported by name
+// (a KNOWN line) instead of failing, and fails again as soon as the reason
+// no longer holds... no: a text on this list that fits passes as usual.
+const char* too_wide_at_design_size(const char* name) {
+  (void)name;
+  return nullptr;
+}
+
+// Every label's, button's and the link's text fits its control at this
+// screen's DPI, measured in the font the program draws it in.
+void scenario_text_fit(const std::string& exe) {
+  Process app;
+  Window w;
+  if (!launch(app, exe, w)) return;
+  HDC dc = GetDC(nullptr);
+  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  LOGFONTW face{};
+  GetObjectW(font, sizeof face, &face);
+  print_line("info: " + num(screen_dpi()) + " DPI, DEFAULT_GUI_FONT " +
+             wide_to_gbk(face.lfFaceName) + ", height " + num(metrics.tmHeight) + " px");
+  // The caption of a restyled button sits inside two frame lines and the
+  // ring band.
+  const int line = std::max(1, scaled(1));
+  const int button_inset = 2 * line + scaled(2);
+  for (int i = 0; i < kControlCount; ++i) {
+    const Expected& e = kControls[i];
+    if (e.kind == Kind::Edit) continue;
+    HWND h = w.control(e.name);
+    if (!h) {
+      check(false, std::string(e.name) + " text fits", "the control", "not found");
+      continue;
+    }
+    if (HFONT used = reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0));
+        used != nullptr && used != font) {
+      print_line(std::string("info: ") + e.name + " reports another font handle");
+    }
+    RECT client{};
+    GetClientRect(h, &client);
+    int room_w = client.right - client.left, room_h = client.bottom - client.top;
+    if (e.kind == Kind::Button) {
+      room_w -= 2 * button_inset;
+      room_h -= 2 * button_inset;
+    }
+    const std::wstring text = window_text_wide(h);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    const bool fits = extent.cx <= room_w && extent.cy <= room_h;
+    const std::string name = std::string(e.name) + " " + quoted(wide_to_gbk(text)) + " fits";
+    const std::string seen = num(extent.cx) + "x" + num(extent.cy) + " in " + num(room_w) + "x" +
+                             num(room_h);
+    const char* known = too_wide_at_design_size(e.name);
+    if (!fits && known != nullptr) {
+      // Named, not hidden: the runner prints it and the count of these.
+      print_line(std::string("KNOWN ") + name + ": " + seen + " (" + known + ")");
+      continue;
+    }
+    check(fits, name, "text within " + num(room_w) + "x" + num(room_h), seen);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  close_and_check_exit(app, w, "WM_CLOSE", WM_CLOSE, 0);
+}
+
+// Dovrane.exe started from a folder that also holds DLLs named like system
+// ones (each leaves "<its path>.loaded" when something loads it): none of
+// them may be loaded, neither by the program's imports nor by what the
+// system loads for it later (themes, the shell).
+void scenario_planted_dlls(const std::string& exe) {
+  const std::string folder = folder_of(exe);
+  {
+    Process app;
+    Window w;
+    if (!launch(app, exe, w)) return;
+    std::vector<MessageBoxView> boxes;
+    bool scheduled = schedule_delay(app, w, "1", "0", "0", &boxes);
+    check(scheduled, "1/0/0 scheduled", "按钮1 disabled after the confirmation", describe(boxes));
+    // The link: the shell and what it loads.
+    HWND link = w.control("超级链接框1");
+    RECT r{};
+    GetClientRect(link, &r);
+    PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, r.bottom / 2));
+    PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, r.bottom / 2));
+    sync_with(w.main);
+    Sleep(1000);
+    sync_with(w.main);
+    close_and_check_exit(app, w, "WM_CLOSE", WM_CLOSE, 0);
+  }
+  std::string loaded;
+  for (const char* dll : {"msimg32.dll", "uxtheme.dll"}) {
+    const std::string marker = folder + "\\" + dll + ".loaded";
+    if (!file_exists(marker)) continue;
+    loaded += std::string(" ") + dll + " by";
+    for (const std::string& by : file_lines(marker)) loaded += " " + by;
+  }
+  check(loaded.empty(), "no DLL beside the program was loaded", "none of msimg32.dll, uxtheme.dll",
+        loaded.empty() ? "none" : loaded);
+}
+
+// Calls that this scenario's own relay trace and the redirected browser
+// must record: they prove that what is set up to watch the program under
+// test works.
 void scenario_relay_probe() {
   MessageBeep(0x4D56);
-  print_line("probe: called MessageBeep(0x4D56)");
-  HINSTANCE r = ShellExecuteA(nullptr, "open", "https://e2e-probe.invalid/open", nullptr, nullptr,
-                              SW_SHOWNORMAL);
-  print_line("probe: ShellExecuteA(open, https://e2e-probe.invalid/open) returned " +
-             std::to_string(reinterpret_cast<INT_PTR>(r)));
+  HINSTANCE r = ShellExecuteW(nullptr, L"open", L"https://e2e-probe.invalid/open", nullptr,
+                              nullptr, SW_SHOWNORMAL);
+  print_line("probe: ShellExecuteW(open, https://e2e-probe.invalid/open) returned " +
+             num(reinterpret_cast<INT_PTR>(r)));
+  check_traced("the trace records a listed call", GetCurrentProcessId(), "MessageBeep",
+               {"MessageBeep(00004d56)"});
+  check_traced("the trace records ShellExecuteW with its texts", GetCurrentProcessId(),
+               "ShellExecuteW",
+               {"ShellExecuteW(00000000,L\"open\",L\"https://e2e-probe.invalid/open\",00000000,"
+                "00000000,00000001)"});
+  // winebrowser hands the address to the recording command, asynchronously.
+  const std::string log = browser_log();
+  bool received = wait_until(
+      [&] {
+        for (const std::string& line : file_lines(log)) {
+          if (line == "https://e2e-probe.invalid/open") return true;
+        }
+        return false;
+      },
+      15000);
+  check(received, "the address reached the recording browser",
+        "https://e2e-probe.invalid/open in " + log, received ? "received" : "not received");
 }
 
 struct Entry {
@@ -338,6 +522,9 @@ const Entry kScenarios[] = {
     {"stress", scenario_stress, nullptr},
     {"show-countdown", nullptr, scenario_show_countdown},
     {"resources", scenario_resources, nullptr},
+    {"unicode", scenario_unicode, nullptr},
+    {"textfit", scenario_text_fit, nullptr},
+    {"plant", scenario_planted_dlls, nullptr},
 };
 
 void usage() {
@@ -348,8 +535,15 @@ void usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
   setvbuf(stdout, nullptr, _IONBF, 0);
+  // The arguments as UTF-8, from the UTF-16 command line: a path may hold
+  // characters of no code page.
+  int argc = 0;
+  wchar_t** wide_argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> argv;
+  for (int i = 0; i < argc; ++i) argv.push_back(wide_to_utf8(wide_argv[i]));
+  LocalFree(wide_argv);
   if (argc < 2) {
     usage();
     return 2;

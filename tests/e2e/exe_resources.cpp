@@ -1,5 +1,5 @@
-// The version record and the icon of Dovrane.exe, read back from the built
-// file the way Explorer reads them.
+// The version record, the icon and the application manifest of Dovrane.exe,
+// read back from the built file the way Explorer and the loader read them.
 #include <windows.h>
 
 #include <algorithm>
@@ -15,8 +15,6 @@ namespace e2e {
 
 namespace {
 
-std::string num(long long v) { return std::to_string(v); }
-
 std::string hex32(DWORD v) {
   char buf[16];
   snprintf(buf, sizeof buf, "0x%08lX", static_cast<unsigned long>(v));
@@ -28,17 +26,18 @@ std::string version_of(DWORD ms, DWORD ls) {
 }
 
 void check_version_record(const std::string& exe) {
+  const std::wstring path = utf8_to_wide(exe);
   DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+  DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   std::vector<char> data(size);
-  if (size == 0 || !GetFileVersionInfoA(exe.c_str(), 0, size, data.data())) {
+  if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, data.data())) {
     check(false, "version record present", "a VS_VERSION_INFO resource",
           "none (error " + num(GetLastError()) + ")");
     return;
   }
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT len = 0;
-  if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &len) || len < sizeof *fixed) {
+  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &len) || len < sizeof *fixed) {
     check(false, "fixed version information", "present", "missing");
   } else {
     std::string fv = version_of(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
@@ -53,7 +52,7 @@ void check_version_record(const std::string& exe) {
   }
 
   WORD* translation = nullptr;
-  if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &len) ||
+  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &len) ||
       len == 0) {
     check(false, "Translation", "0x0804, 0x04B0", "missing");
   } else {
@@ -66,22 +65,30 @@ void check_version_record(const std::string& exe) {
     check(seen == "0x0804, 0x04B0", "Translation", "0x0804, 0x04B0 (one entry)", seen);
   }
 
+  // The texts are UTF-16 in the file and compared so: the copyright sign is
+  // not a GBK character.
   struct Entry {
-    const char* key;
-    const char* value;
+    const wchar_t* key;
+    const wchar_t* value;
   };
-  const Entry entries[] = {{"FileVersion", "1.0.0.0"},
-                           {"ProductVersion", "1.0.0.0"},
-                           {"ProductName", "Dovrane"},
-                           {"Comments", "Dovrane"}};
+  const Entry entries[] = {{L"FileVersion", L"1.0.0.0"},
+                           {L"ProductVersion", L"1.0.0.0"},
+                           {L"ProductName", L"Dovrane"},
+                           {L"Comments", L"Dovrane"},
+                           {L"FileDescription", L"Dovrane \u5B9A\u65F6\u5173\u673A"},  // 定时关机
+                           {L"InternalName", L"Dovrane"},
+                           {L"OriginalFilename", L"Dovrane.exe"},
+                           {L"CompanyName", L"Lumtrek"},
+                           {L"LegalCopyright", L"\u00A9 2026 Lumtrek"}};
   for (const Entry& e : entries) {
-    std::string path = std::string("\\StringFileInfo\\080404B0\\") + e.key;
-    char* value = nullptr;
+    std::wstring key = std::wstring(L"\\StringFileInfo\\080404B0\\") + e.key;
+    wchar_t* value = nullptr;
     std::string seen = "missing";
-    if (VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&value), &len) && value) {
-      seen = quoted(std::string(value, strnlen(value, len)));
+    if (VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&value), &len) && value) {
+      seen = quoted(wide_to_utf8(std::wstring(value, wcsnlen(value, len))));
     }
-    check(seen == quoted(e.value), std::string("string table 080404B0: ") + e.key, quoted(e.value), seen);
+    const std::string want = quoted(wide_to_utf8(e.value));
+    check_utf8(seen == want, "string table 080404B0: " + wide_to_utf8(e.key), want, seen);
   }
 }
 
@@ -104,14 +111,15 @@ struct IconImage {
   std::string problem;
 };
 
-BOOL CALLBACK collect_group(HMODULE, LPCSTR, LPSTR name, LONG_PTR lp) {
+BOOL CALLBACK collect_group(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR lp) {
   auto* names = reinterpret_cast<std::vector<std::string>*>(lp);
-  names->push_back(IS_INTRESOURCE(name) ? "#" + num(reinterpret_cast<ULONG_PTR>(name)) : std::string(name));
+  names->push_back(IS_INTRESOURCE(name) ? "#" + num(reinterpret_cast<ULONG_PTR>(name))
+                                        : wide_to_gbk(name));
   return TRUE;
 }
 
-const void* resource_data(HMODULE module, LPCSTR name, LPCSTR type, DWORD* size) {
-  HRSRC found = FindResourceA(module, name, type);
+const void* resource_data(HMODULE module, LPCWSTR name, LPCWSTR type, DWORD* size) {
+  HRSRC found = FindResourceW(module, name, type);
   if (!found) return nullptr;
   HGLOBAL loaded = LoadResource(module, found);
   *size = SizeofResource(module, found);
@@ -120,10 +128,10 @@ const void* resource_data(HMODULE module, LPCSTR name, LPCSTR type, DWORD* size)
 
 // The images of one icon group, each checked against its own RT_ICON data:
 // a PNG, or a bitmap header of the listed size and depth.
-std::vector<IconImage> icon_images(HMODULE module, LPCSTR group, std::string* problem) {
+std::vector<IconImage> icon_images(HMODULE module, LPCWSTR group, std::string* problem) {
   std::vector<IconImage> out;
   DWORD size = 0;
-  auto* header = static_cast<const GroupIconHeader*>(resource_data(module, group, MAKEINTRESOURCEA(14), &size));
+  auto* header = static_cast<const GroupIconHeader*>(resource_data(module, group, MAKEINTRESOURCEW(14), &size));
   if (!header || size < sizeof *header) {
     *problem = "group data unreadable";
     return out;
@@ -141,7 +149,7 @@ std::vector<IconImage> icon_images(HMODULE module, LPCSTR group, std::string* pr
     int height = e.height == 0 ? 256 : e.height;
     DWORD data_size = 0;
     auto* data = static_cast<const unsigned char*>(
-        resource_data(module, MAKEINTRESOURCEA(e.id), MAKEINTRESOURCEA(3), &data_size));
+        resource_data(module, MAKEINTRESOURCEW(e.id), MAKEINTRESOURCEW(3), &data_size));
     if (height != image.size) image.problem = "not square";
     if (!data || data_size < 40) {
       image.problem = "RT_ICON " + num(e.id) + " missing";
@@ -161,13 +169,13 @@ std::vector<IconImage> icon_images(HMODULE module, LPCSTR group, std::string* pr
 }
 
 void check_icon(const std::string& exe) {
-  HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module = LoadLibraryExW(utf8_to_wide(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) {
     check(false, "icon: file opens as data", "loaded", "error " + num(GetLastError()));
     return;
   }
   std::vector<std::string> groups;
-  EnumResourceNamesA(module, MAKEINTRESOURCEA(14), collect_group, reinterpret_cast<LONG_PTR>(&groups));
+  EnumResourceNamesW(module, MAKEINTRESOURCEW(14), collect_group, reinterpret_cast<LONG_PTR>(&groups));
   if (groups.size() != 1) {
     std::string names;
     for (const std::string& g : groups) names += " " + g;
@@ -180,7 +188,7 @@ void check_icon(const std::string& exe) {
   const std::string& g = groups.front();
   std::string problem;
   std::vector<IconImage> images =
-      icon_images(module, g[0] == '#' ? MAKEINTRESOURCEA(std::stoi(g.substr(1))) : g.c_str(), &problem);
+      icon_images(module, g[0] == '#' ? MAKEINTRESOURCEW(std::stoi(g.substr(1))) : gbk_to_wide(g).c_str(), &problem);
   FreeLibrary(module);
 
   // Listed as size@bits, in the group's order.
@@ -203,11 +211,51 @@ void check_icon(const std::string& exe) {
   check(png256, "icon: the 256x256 image is PNG-compressed", "PNG data", png256 ? "PNG data" : "no 256x256 PNG");
 }
 
+// The application manifest (RT_MANIFEST, id 1) that the loader reads before
+// the program's first window: no elevation, the Windows versions it was
+// written for, and system DPI awareness.
+void check_manifest(const std::string& exe) {
+  HMODULE module = LoadLibraryExW(utf8_to_wide(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) {
+    check(false, "manifest: file opens as data", "loaded", "error " + num(GetLastError()));
+    return;
+  }
+  DWORD size = 0;
+  auto* data = static_cast<const char*>(resource_data(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24), &size));
+  std::string xml = data ? std::string(data, size) : std::string();
+  FreeLibrary(module);
+  check(!xml.empty(), "manifest: RT_MANIFEST #1 present", "present",
+        xml.empty() ? "missing" : num(static_cast<long long>(size)) + " bytes");
+  if (xml.empty()) return;
+  struct Part {
+    const char* what;
+    const char* text;
+  };
+  const Part parts[] = {
+      {"runs as the user who started it", "level=\"asInvoker\""},
+      {"Windows Vista", "{e2011457-1546-43c5-a5fe-008deee3d3f0}"},
+      {"Windows 7", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"},
+      {"Windows 8", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"},
+      {"Windows 8.1", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"},
+      {"Windows 10 and 11", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"},
+      {"DPI-aware", ">true</dpiAware>"},
+  };
+  for (const Part& p : parts) {
+    check(xml.find(p.text) != std::string::npos, std::string("manifest: ") + p.what, p.text,
+          xml.find(p.text) != std::string::npos ? "declared" : "not declared");
+  }
+  // The restyling draws the controls itself: no common-controls version 6.
+  check(xml.find("Microsoft.Windows.Common-Controls") == std::string::npos,
+        "manifest: no dependency on common controls 6", "none", 
+        xml.find("Microsoft.Windows.Common-Controls") == std::string::npos ? "none" : "declared");
+}
+
 }  // namespace
 
 void scenario_resources(const std::string& exe) {
   check_version_record(exe);
   check_icon(exe);
+  check_manifest(exe);
 }
 
 }  // namespace e2e

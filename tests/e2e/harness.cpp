@@ -1,5 +1,6 @@
 #include "tests/e2e/harness.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -43,6 +44,15 @@ void check(bool ok, const std::string& name, const std::string& expected,
   }
 }
 
+void check_utf8(bool ok, const std::string& name, const std::string& expected,
+                const std::string& actual) {
+  (ok ? g_passed : g_failed)++;
+  std::string line = ok ? "PASS " + name + ": " + actual + "\n"
+                        : "FAIL " + name + ": expected " + expected + ", actual " + actual + "\n";
+  fwrite(line.data(), 1, line.size(), stdout);
+  fflush(stdout);
+}
+
 void check_text(const std::string& name, const std::string& expected, const std::string& actual) {
   bool ok = expected == actual;
   check(ok, name, quoted(expected), ok ? quoted(actual) : quoted(actual) + " [" + hex(actual) + "]");
@@ -52,6 +62,23 @@ std::string rect_text(const RECT& r) {
   return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ") " +
          std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
 }
+
+std::string num(long long v) { return std::to_string(v); }
+
+// ---------------------------------------------------------------------------
+// Display scaling
+
+int screen_dpi() {
+  static const int dpi = [] {
+    HDC screen = GetDC(nullptr);
+    int d = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return d > 0 ? d : 96;
+  }();
+  return dpi;
+}
+
+int scaled(int v) { return MulDiv(v, screen_dpi(), 96); }
 
 // ---------------------------------------------------------------------------
 // The window as laid out
@@ -90,9 +117,16 @@ const Expected kControls[] = {
 };
 const int kControlCount = sizeof kControls / sizeof kControls[0];
 
+RECT expected_rect(const Expected& e) {
+  return RECT{scaled(e.x), scaled(e.y), scaled(e.x + e.w), scaled(e.y + e.h)};
+}
+
 bool at_place(const Child& c, const Expected& e) {
-  return c.rect.left == e.x && c.rect.top == e.y && c.rect.right == e.x + e.w &&
-         c.rect.bottom == e.y + e.h;
+  const RECT want = expected_rect(e);
+  const int slack = screen_dpi() == 96 ? 0 : 1;
+  auto close_to = [slack](LONG a, LONG b) { return a - b <= slack && b - a <= slack; };
+  return close_to(c.rect.left, want.left) && close_to(c.rect.top, want.top) &&
+         close_to(c.rect.right, want.right) && close_to(c.rect.bottom, want.bottom);
 }
 
 const Expected& expected_named(const char* name) {
@@ -242,7 +276,7 @@ bool click(const Window& w, const char* name) {
     check(false, std::string("clicking ") + name, "the control", "not found");
     return false;
   }
-  PostMessageA(h, BM_CLICK, 0, 0);
+  PostMessageW(h, BM_CLICK, 0, 0);
   return true;
 }
 
@@ -286,24 +320,250 @@ void check_enabled(const Window& w, const std::vector<const char*>& names, bool 
   check(ok, enabled ? "inputs enabled" : "inputs disabled", expected, actual);
 }
 
-// Closes the window the given way and checks that the process ends with 0.
+bool check_exit_zero(Process& app, const std::string& how) {
+  bool ended = app.wait_exit(kExitTimeoutMs);
+  bool ok = ended && app.exit_code() == 0;
+  std::string actual = ended ? "ended, exit code " + num(static_cast<long>(app.exit_code()))
+                             : "still running after " + num(kExitTimeoutMs) + " ms";
+  check(ok, how + " ends the program with code 0", "ended, exit code 0", actual);
+  return ok;
+}
+
 void close_and_check_exit(Process& app, const Window& w, const std::string& how, UINT msg,
                           WPARAM wp) {
-  PostMessageA(w.main, msg, wp, 0);
-  bool ended = app.wait_exit(kExitTimeoutMs);
-  std::string actual = ended ? "ended, exit code " + std::to_string(static_cast<long>(app.exit_code()))
-                             : "still running after " + std::to_string(kExitTimeoutMs) + " ms";
-  check(ended && app.exit_code() == 0, how + " ends the program with code 0", "ended, exit code 0",
-        actual);
+  PostMessageW(w.main, msg, wp, 0);
+  check_exit_zero(app, how);
 }
 
 int seconds_of_day(const SYSTEMTIME& t) { return t.wHour * 3600 + t.wMinute * 60 + t.wSecond; }
+
+ShutdownTimes shutdown_times(const SYSTEMTIME& before, const SYSTEMTIME& after, long long hours,
+                             long long minutes, long long seconds) {
+  ShutdownTimes out;
+  int from = seconds_of_day(before);
+  int to = seconds_of_day(after);
+  if (to < from) to += 24 * 3600;
+  for (int s = from; s <= to; ++s) {
+    int t = s % (24 * 3600);
+    out.hours.insert(num(t / 3600 + hours));
+    out.minutes.insert(num(t / 60 % 60 + minutes));
+    out.seconds.insert(num(t % 60 + seconds));
+  }
+  return out;
+}
+
+std::string one_of(const std::set<std::string>& allowed) {
+  std::string list;
+  for (const std::string& a : allowed) list += (list.empty() ? "" : " or ") + quoted(a);
+  return list;
+}
+
+void hold_for_screenshot(const Window& w, const std::string& stop_file) {
+  RECT r{};
+  GetWindowRect(w.main, &r);
+  print_line("READY " + num(r.left) + " " + num(r.top) + " " + num(r.right - r.left) + " " +
+             num(r.bottom - r.top));
+  bool stopped = wait_for_file(stop_file, 30000);
+  check(stopped, "runner took its screenshot", "stop file within 30 s",
+        stopped ? "stop file within 30 s" : "no stop file");
+}
+
+namespace {
+std::string environment(const wchar_t* name) {
+  wchar_t buffer[2048] = {};
+  DWORD n = GetEnvironmentVariableW(name, buffer, 2048);
+  return n > 0 && n < 2048 ? wide_to_utf8(buffer) : std::string();
+}
+}  // namespace
+
+std::string browser_log() { return environment(L"DOVRANE_E2E_BROWSER_LOG"); }
+
+// ---------------------------------------------------------------------------
+// Files
+
+bool file_exists(const std::string& path) {
+  return GetFileAttributesW(utf8_to_wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool wait_for_file(const std::string& path, unsigned timeout_ms) {
+  return wait_until([&] { return file_exists(path); }, timeout_ms);
+}
+
+std::string folder_of(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::vector<std::string> file_lines(const std::string& path) {
+  std::vector<std::string> lines;
+  // Shared for writing: Wine may still be appending to a trace.
+  HANDLE f = CreateFileW(utf8_to_wide(path).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return lines;
+  std::string data;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0) data.append(buffer, got);
+  CloseHandle(f);
+  size_t start = 0;
+  while (start < data.size()) {
+    size_t end = data.find('\n', start);
+    if (end == std::string::npos) end = data.size();
+    std::string line = data.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// ---------------------------------------------------------------------------
+// The relay trace
+
+namespace {
+
+std::string trace_path() { return environment(L"DOVRANE_E2E_TRACE"); }
+
+// The process id field of a trace line ("014c" in "014c:0150:Call ..."),
+// after an optional "+timestamp" field ("1717.988:").
+bool line_of_process(const std::string& line, const std::string& pid) {
+  size_t at = 0;
+  size_t colon = line.find(':');
+  if (colon != std::string::npos && line.find('.') < colon) at = colon + 1;
+  return line.compare(at, pid.size() + 1, pid + ":") == 0;
+}
+
+// The arguments as the checks compare them: "00cd5cf0 L\"...\"" loses the
+// address (only the text is the same from run to run), and every other
+// number keeps its low 32 bits (the trace writes whole 64-bit registers,
+// and the upper half of a 32-bit argument is whatever the register held).
+std::string normalised(const std::string& args) {
+  std::string out;
+  size_t i = 0;
+  while (i < args.size()) {
+    const bool field_start = i == 0 || args[i - 1] == ',' || args[i - 1] == '(';
+    size_t j = i;
+    while (j < args.size() && std::isxdigit(static_cast<unsigned char>(args[j]))) ++j;
+    if (field_start && j > i) {
+      if (args.compare(j, 3, " L\"") == 0) {
+        i = j + 1;  // drop the digits and the space, keep L"
+        continue;
+      }
+      if (j == args.size() || args[j] == ',' || args[j] == ')') {
+        out += args.substr(j - i > 8 ? j - 8 : i, j - i > 8 ? 8 : j - i);
+        i = j;
+        continue;
+      }
+    }
+    out += args[i++];
+  }
+  return out;
+}
+
+std::string pid_text(DWORD pid) {
+  char buffer[16];
+  snprintf(buffer, sizeof buffer, "%04lx", static_cast<unsigned long>(pid));
+  return buffer;
+}
+
+}  // namespace
+
+bool trace_available() { return !trace_path().empty() && file_exists(trace_path()); }
+
+std::vector<std::string> traced_calls(DWORD pid, const std::string& function) {
+  std::vector<std::string> out;
+  const std::string p = pid_text(pid);
+  for (const std::string& line : file_lines(trace_path())) {
+    size_t call = line.find(":Call ");
+    if (call == std::string::npos || !line_of_process(line, p)) continue;
+    size_t name = line.find("." + function + "(", call);
+    if (name == std::string::npos) continue;
+    size_t end = line.rfind(") ret=");
+    if (end == std::string::npos || end < name) continue;
+    out.push_back(normalised(line.substr(name + 1, end + 1 - (name + 1))));
+  }
+  return out;
+}
+
+std::vector<std::string> traced_returns(DWORD pid, const std::string& function) {
+  std::vector<std::string> out;
+  const std::string p = pid_text(pid);
+  for (const std::string& line : file_lines(trace_path())) {
+    size_t ret = line.find(":Ret  ");
+    if (ret == std::string::npos || !line_of_process(line, p)) continue;
+    if (line.find("." + function + "() retval=", ret) == std::string::npos) continue;
+    size_t value = line.find("retval=") + 7;
+    out.push_back(line.substr(value, line.find(' ', value) - value));
+  }
+  return out;
+}
+
+std::string relay_text_wide(const std::wstring& text) {
+  static const char hex_digits[] = "0123456789abcdef";
+  std::string out = "L\"";
+  for (wchar_t c : text) {
+    switch (c) {
+      case L'\n': out += "\\n"; break;
+      case L'\r': out += "\\r"; break;
+      case L'\t': out += "\\t"; break;
+      case L'"': out += "\\\""; break;
+      case L'\\': out += "\\\\"; break;
+      default:
+        if (c < L' ' || c >= 127) {
+          out += '\\';
+          for (int shift = 12; shift >= 0; shift -= 4) out += hex_digits[(c >> shift) & 0xF];
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string relay_text(const std::string& gbk) { return relay_text_wide(gbk_to_wide(gbk)); }
+
+std::string relay_hex(unsigned long v) {
+  char buffer[16];
+  snprintf(buffer, sizeof buffer, "%08lx", v);
+  return buffer;
+}
 
 long long file_time_of(const SYSTEMTIME& t) {
   FILETIME ft{};
   if (!SystemTimeToFileTime(&t, &ft)) return 0;
   return static_cast<long long>((static_cast<unsigned long long>(ft.dwHighDateTime) << 32) |
                                 ft.dwLowDateTime);
+}
+
+void check_traced(const std::string& name, DWORD pid, const std::string& function,
+                  const std::vector<std::string>& expected) {
+  if (!trace_available()) {
+    check(false, name, "the relay trace (DOVRANE_E2E_TRACE)", "no trace to read");
+    return;
+  }
+  std::vector<std::string> seen = traced_calls(pid, function);
+  bool ok = seen.size() == expected.size();
+  for (size_t i = 0; ok && i < seen.size(); ++i) {
+    const std::string& e = expected[i];
+    bool prefix = e.size() >= 3 && e.compare(e.size() - 3, 3, "...") == 0;
+    ok = prefix ? seen[i].compare(0, e.size() - 3, e, 0, e.size() - 3) == 0 : seen[i] == e;
+  }
+  auto list = [](const std::vector<std::string>& calls) {
+    std::string out = num(static_cast<long long>(calls.size())) + " call(s)";
+    for (const std::string& c : calls) out += " " + c;
+    return out;
+  };
+  check(ok, name, list(expected), list(seen));
+}
+
+int timers_set_to(DWORD pid, unsigned long ms) {
+  const std::string tail = ",000003e8," + relay_hex(ms) + ",00000000)";
+  int n = 0;
+  for (const std::string& c : traced_calls(pid, "SetTimer")) {
+    if (c.size() > tail.size() && c.compare(c.size() - tail.size(), tail.size(), tail) == 0) ++n;
+  }
+  return n;
 }
 
 }  // namespace e2e

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,7 +40,19 @@ std::string hex(const std::string& bytes);
 void check(bool ok, const std::string& name, const std::string& expected,
            const std::string& actual);
 void check_text(const std::string& name, const std::string& expected, const std::string& actual);
+// The same as check() for texts that are UTF-8 already (what GBK cannot hold).
+void check_utf8(bool ok, const std::string& name, const std::string& expected,
+                const std::string& actual);
 std::string rect_text(const RECT& r);
+std::string num(long long v);
+
+// ---------------------------------------------------------------------------
+// Display scaling: the driver runs in the same Wine prefix as the program,
+// so it sees the same system DPI.
+
+int screen_dpi();
+// A design length at the screen's DPI, as the program scales it (MulDiv).
+int scaled(int v);
 
 // ---------------------------------------------------------------------------
 // The window as laid out
@@ -59,6 +72,10 @@ struct Expected {
 extern const Expected kControls[];
 extern const int kControlCount;
 
+// Where the control must be on this screen: the design rectangle with its
+// edges scaled.
+RECT expected_rect(const Expected& e);
+// At 96 DPI exactly there; on a scaled screen within a pixel of it.
 bool at_place(const Child& c, const Expected& e);
 const Expected& expected_named(const char* name);
 
@@ -111,6 +128,9 @@ Fields read_fields(const Window& w);
 void check_fields(const Fields& seen, const std::vector<std::pair<const char*, std::string>>& wanted);
 void check_enabled(const Window& w, const std::vector<const char*>& names, bool enabled);
 
+// Checks that the process ends with exit code 0 within kExitTimeoutMs,
+// after whatever the caller did to close it. Returns whether it did.
+bool check_exit_zero(Process& app, const std::string& how);
 // Closes the window the given way and checks that the process ends with 0.
 void close_and_check_exit(Process& app, const Window& w, const std::string& how, UINT msg,
                           WPARAM wp);
@@ -118,5 +138,67 @@ void close_and_check_exit(Process& app, const Window& w, const std::string& how,
 int seconds_of_day(const SYSTEMTIME& t);
 // 100 ns units since 1601 of a SYSTEMTIME, for differences between times.
 long long file_time_of(const SYSTEMTIME& t);
+
+// The texts the shutdown-time fields may show: the local time the program
+// read (somewhere between before and after) plus the delay, hour, minute
+// and second each on its own, without carry.
+struct ShutdownTimes {
+  std::set<std::string> hours, minutes, seconds;
+};
+ShutdownTimes shutdown_times(const SYSTEMTIME& before, const SYSTEMTIME& after, long long hours,
+                             long long minutes, long long seconds);
+// "a or b or c", for reports.
+std::string one_of(const std::set<std::string>& allowed);
+
+// Prints "READY x y w h" (the window's screen rectangle, for the runner's
+// screenshot) and waits up to 30 s for the runner's stop file.
+void hold_for_screenshot(const Window& w, const std::string& stop_file);
+
+// The file in which the runner's stand-in browser writes each address it is
+// handed, one a line (environment variable DOVRANE_E2E_BROWSER_LOG).
+std::string browser_log();
+
+// ---------------------------------------------------------------------------
+// Files (UTF-8 paths)
+
+bool file_exists(const std::string& path);
+// Polls for the file for up to timeout_ms.
+bool wait_for_file(const std::string& path, unsigned timeout_ms);
+std::string folder_of(const std::string& path);
+// The lines of a text file; empty when it cannot be read.
+std::vector<std::string> file_lines(const std::string& path);
+
+// ---------------------------------------------------------------------------
+// The relay trace
+
+// The runner starts each scenario with Wine's relay trace on for a few
+// functions (WINEDEBUG=+relay,+pid, written to a file it names in the
+// environment variable DOVRANE_E2E_TRACE), so a scenario can check what the
+// program asked of the system. Lines look like
+//   014c:0150:Call user32.MessageBoxW(00000000,00cd5cf0 L"0\5c0f",00002000) ret=140002223
+//   014c:0150:Ret  user32.MessageBoxW() retval=00000001 ret=140002223
+// Texts are written as Wine writes them: printable ASCII as it is, \\ for a
+// backslash, \" for a quote, \n \r \t, any other character as \ and
+// four hex digits.
+
+bool trace_available();
+// The calls of `function` (e.g. "MessageBoxW") that process `pid` made, in
+// order, each as "MessageBoxW(00000000,L\"...\",...)": module name and the
+// addresses in front of texts left out, so they can be compared.
+std::vector<std::string> traced_calls(DWORD pid, const std::string& function);
+// The return values of those calls, in order ("00000001").
+std::vector<std::string> traced_returns(DWORD pid, const std::string& function);
+// A text (GBK) as the trace shows it: L"...".
+std::string relay_text(const std::string& gbk);
+std::string relay_text_wide(const std::wstring& text);
+// A number as the trace shows it: eight hex digits.
+std::string relay_hex(unsigned long v);
+// One check that the program made exactly these calls of `function`, in
+// this order (as traced_calls gives them; an entry ending in "..." matches
+// any call that starts with the rest).
+void check_traced(const std::string& name, DWORD pid, const std::string& function,
+                  const std::vector<std::string>& expected);
+// The SetTimer calls that set a period of `ms` (any window, timer id 1000).
+int timers_set_to(DWORD pid, unsigned long ms);
 
 }  // namespace e2e

@@ -28,55 +28,104 @@ std::vector<HWND> visible_top_windows(DWORD pid) {
 }
 }  // namespace
 
+std::wstring gbk_to_wide(const std::string& gbk) {
+  if (gbk.empty()) return std::wstring();
+  int n = MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), &wide[0], n);
+  return wide;
+}
+
+std::string wide_to_gbk(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  int n = WideCharToMultiByte(kGbk, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                              nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(kGbk, 0, wide.data(), static_cast<int>(wide.size()), &out[0], n, nullptr,
+                      nullptr);
+  return out;
+}
+
+std::string wide_to_utf8(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                              nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &out[0], n,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::wstring utf8_to_wide(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+  return wide;
+}
+
 std::string to_utf8(const std::string& gbk) {
   if (gbk.empty()) return gbk;
-  int wide_len = MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-  if (wide_len <= 0) return gbk;
-  std::wstring wide(static_cast<size_t>(wide_len), L'\0');
-  MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), &wide[0], wide_len);
-  int len = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_len, nullptr, 0, nullptr, nullptr);
-  if (len <= 0) return gbk;
-  std::string out(static_cast<size_t>(len), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_len, &out[0], len, nullptr, nullptr);
-  return out;
+  std::string out = wide_to_utf8(gbk_to_wide(gbk));
+  return out.empty() ? gbk : out;
 }
 
 unsigned long long now_ms() { return GetTickCount64(); }
 
-std::string window_text(HWND hwnd, bool* ok) {
+std::wstring window_text_wide(HWND hwnd, bool* ok) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
                            &length)) {
     if (ok) *ok = false;
-    return std::string();
+    return std::wstring();
   }
-  std::vector<char> buffer(length + 64, '\0');
+  std::vector<wchar_t> buffer(length + 64, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &copied)) {
+    if (ok) *ok = false;
+    return std::wstring();
+  }
+  if (ok) *ok = true;
+  return std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
+}
+
+std::string window_text(HWND hwnd, bool* ok) { return wide_to_gbk(window_text_wide(hwnd, ok)); }
+
+std::string window_text_ansi(HWND hwnd) {
+  std::vector<char> buffer(4096, '\0');
   DWORD_PTR copied = 0;
   if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
                            SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &copied)) {
-    if (ok) *ok = false;
     return std::string();
   }
-  if (ok) *ok = true;
   return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
 }
 
-bool set_window_text(HWND hwnd, const std::string& text) {
+bool set_window_text_wide(HWND hwnd, const std::wstring& text) {
   DWORD_PTR result = 0;
-  return SendMessageTimeoutA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+  return SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                              SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result) != 0 &&
          result == TRUE;
 }
 
+bool set_window_text(HWND hwnd, const std::string& text) {
+  return set_window_text_wide(hwnd, gbk_to_wide(text));
+}
+
 std::string class_name(HWND hwnd) {
-  char buffer[256] = {};
-  int n = GetClassNameA(hwnd, buffer, sizeof buffer);
-  return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+  wchar_t buffer[256] = {};
+  int n = GetClassNameW(hwnd, buffer, 256);
+  return wide_to_gbk(std::wstring(buffer, n > 0 ? static_cast<size_t>(n) : 0));
 }
 
 bool sync_with(HWND hwnd) {
   DWORD_PTR result = 0;
-  return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result) != 0;
+  return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result) != 0;
 }
 
 std::vector<Child> children_of(HWND parent) {
@@ -91,7 +140,7 @@ std::vector<Child> children_of(HWND parent) {
     MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&c.rect), 2);
     c.visible = IsWindowVisible(h) != FALSE;
     c.enabled = IsWindowEnabled(h) != FALSE;
-    c.style = GetWindowLongA(h, GWL_STYLE);
+    c.style = GetWindowLongW(h, GWL_STYLE);
     c.z_index = index++;
     out.push_back(c);
   }
@@ -101,15 +150,16 @@ std::vector<Child> children_of(HWND parent) {
 Process::~Process() { kill(); }
 
 bool Process::start(const std::string& exe_path, std::string* error) {
-  std::string folder = exe_path;
-  size_t slash = folder.find_last_of("\\/");
-  folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-  std::string command = "\"" + exe_path + "\"";
-  STARTUPINFOA si{};
+  const std::wstring path = utf8_to_wide(exe_path);
+  std::wstring folder = path;
+  size_t slash = folder.find_last_of(L"\\/");
+  folder = slash == std::wstring::npos ? std::wstring(L".") : folder.substr(0, slash);
+  std::wstring command = L"\"" + path + L"\"";
+  STARTUPINFOW si{};
   si.cb = sizeof si;
-  if (!CreateProcessA(exe_path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                       folder.c_str(), &si, &info_)) {
-    if (error) *error = "CreateProcessA failed, error " + std::to_string(GetLastError());
+    if (error) *error = "CreateProcessW failed, error " + std::to_string(GetLastError());
     return false;
   }
   started_ = true;
@@ -183,13 +233,13 @@ MessageBoxView read_message_box(HWND box) {
 bool press_ok(HWND box, std::string* note) {
   HWND ok = GetDlgItem(box, IDOK);
   if (ok) {
-    PostMessageA(ok, BM_CLICK, 0, 0);
+    PostMessageW(ok, BM_CLICK, 0, 0);
     if (wait_until([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 3000)) return true;
     if (note) *note = "BM_CLICK on OK did not close the box; sent WM_COMMAND IDOK";
   } else if (note) {
     *note = "the box has no button with id IDOK; sent WM_COMMAND IDOK";
   }
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
   wait_until([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 3000);
   return false;
 }

@@ -3,7 +3,9 @@
 // visible flags, places, clicks, message boxes and the process exit code.
 //
 // Every wait is a bounded poll; nothing here blocks forever on the program
-// under test. Texts are bytes in the ANSI code page (GBK).
+// under test. Texts are GBK bytes, as the program holds them, whatever the
+// system's code page: they cross to the system through the W forms,
+// converted with code page 936 named. Paths are UTF-8.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +17,11 @@ namespace e2e {
 
 // GBK bytes as UTF-8, for readable reports on a Linux terminal.
 std::string to_utf8(const std::string& gbk);
+// Conversions with the code page named: 936 (GBK) and UTF-8.
+std::wstring gbk_to_wide(const std::string& gbk);
+std::string wide_to_gbk(const std::wstring& wide);  // "?" for what GBK lacks
+std::string wide_to_utf8(const std::wstring& wide);
+std::wstring utf8_to_wide(const std::string& utf8);
 
 // Milliseconds since some fixed point; for deadlines.
 unsigned long long now_ms();
@@ -33,7 +40,12 @@ bool wait_until(Pred pred, unsigned timeout_ms) {
 // Window text through WM_GETTEXT with a timeout, so a hung program cannot
 // hang the driver. ok is false when the program did not answer.
 std::string window_text(HWND hwnd, bool* ok = nullptr);
+std::wstring window_text_wide(HWND hwnd, bool* ok = nullptr);
+// The same through the ANSI form: what a program of the system's own code
+// page reads.
+std::string window_text_ansi(HWND hwnd);
 bool set_window_text(HWND hwnd, const std::string& text);
+bool set_window_text_wide(HWND hwnd, const std::wstring& text);
 std::string class_name(HWND hwnd);
 
 // Round trip through the window's thread: returns once that thread has
@@ -63,8 +75,8 @@ class Process {
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
 
-  // Starts the executable in its own folder. error gets the reason on
-  // failure.
+  // Starts the executable (UTF-8 path) in its own folder. error gets the
+  // reason on failure.
   bool start(const std::string& exe_path, std::string* error);
   DWORD pid() const { return info_.dwProcessId; }
   HANDLE handle() const { return info_.hProcess; }

@@ -15,8 +15,6 @@ namespace e2e {
 
 namespace {
 
-std::string num(long long v) { return std::to_string(v); }
-
 // A long text in a report: its start, its end and its length.
 std::string brief(const std::string& text) {
   if (text.size() <= 48) return quoted(text);
@@ -131,19 +129,12 @@ void run_input_case(const std::string& exe, const InputCase& c) {
     check_long_text(tag + "编辑框7 copy", held[2], fields["编辑框7"]);
     // Shutdown-time fields: clock + value, each on its own.
     if (as_typed) {
-      int from = seconds_of_day(before), to = seconds_of_day(after);
-      if (to < from) to += 24 * 3600;
-      std::set<std::string> hours, minutes, seconds;
-      for (int s = from; s <= to; ++s) {
-        int t = s % (24 * 3600);
-        hours.insert(num(t / 3600 + c.h));
-        minutes.insert(num(t / 60 % 60 + c.m));
-        seconds.insert(num(t % 60 + c.s));
-      }
+      const ShutdownTimes t = shutdown_times(before, after, c.h, c.m, c.s);
       std::string shown = fields["编辑框8"] + " : " + fields["编辑框9"] + " : " + fields["编辑框10"];
-      bool ok = hours.count(fields["编辑框8"]) && minutes.count(fields["编辑框9"]) && seconds.count(fields["编辑框10"]);
+      bool ok = t.hours.count(fields["编辑框8"]) && t.minutes.count(fields["编辑框9"]) &&
+                t.seconds.count(fields["编辑框10"]);
       check(ok, tag + "shutdown-time fields = clock + " + num(c.h) + "/" + num(c.m) + "/" + num(c.s),
-            *hours.begin() + " : " + *minutes.begin() + " : " + *seconds.begin() + " (or the next second)", shown);
+            one_of(t.hours) + " : " + one_of(t.minutes) + " : " + one_of(t.seconds), shown);
     }
   }
 
