@@ -16,6 +16,8 @@ namespace dv {
 // their events to the handlers.
 class Program final : public EventSink {
  public:
+  // The layout is read where it stands, not copied: it must outlive the
+  // program.
   explicit Program(Platform& platform, const WindowLayout& layout = main_window_layout());
   ~Program() override;
   Program(const Program&) = delete;
