@@ -25,7 +25,12 @@ Program::Program(Platform& platform, const WindowLayout& layout)
   platform_.set_event_sink(this);
 }
 
-Program::~Program() { platform_.set_event_sink(nullptr); }
+Program::~Program() {
+  platform_.set_event_sink(nullptr);
+  // The fatal report must not outlive the platform it was handed; a newer
+  // program's platform stays where it is.
+  if (fatal_platform() == &platform_) set_fatal_platform(nullptr);
+}
 
 void Program::prepare() {
   platform_.ole_initialize();

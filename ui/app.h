@@ -19,6 +19,8 @@ class Program final : public EventSink {
   // The layout is read where it stands, not copied: it must outlive the
   // program.
   explicit Program(Platform& platform, const WindowLayout& layout = main_window_layout());
+  // Detaches from the platform's events and takes the platform back from
+  // the fatal report if prepare() handed it over.
   ~Program() override;
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
