@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building Dovrane and running its tests need on a Debian
-# machine, and only what is missing. Safe to run again; run it as root.
+# machine, and only what is missing: the packages of the `packages` list
+# below (host build and tests, fuzzing, the Windows cross build, the
+# end-to-end tier under Wine) and the zh_CN.UTF-8 locale. It looks first and
+# needs root only when something must be installed or generated; with
+# everything in place it runs as any user. Safe to run again.
 #
 #   scripts/install-deps.sh
-#
-# Host build:    cmake g++ googletest libgtest-dev
-# Windows build: mingw-w64
-# End-to-end:    wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei
-#                locales (zh_CN.UTF-8) x11-utils (xdpyinfo, xwininfo)
 set -euo pipefail
 
 packages=(
@@ -18,16 +17,29 @@ packages=(
   fonts-wqy-microhei locales
 )
 
-if [[ $(id -u) -ne 0 ]]; then
-  echo "install-deps: must run as root" >&2
-  exit 1
-fi
+# The end-to-end tests run the program under zh_CN.UTF-8 so that Wine picks
+# code page 936 (GBK) as the ANSI code page.
+have_locale() { locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$'; }
 
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ $status == "install ok installed" ]] || missing+=("$p")
 done
+need_locale=0
+have_locale || need_locale=1
+
+if ((${#missing[@]} == 0 && need_locale == 0)); then
+  echo "install-deps: all packages and the zh_CN.UTF-8 locale present"
+  exit 0
+fi
+
+if [[ $(id -u) -ne 0 ]]; then
+  ((${#missing[@]} == 0)) || echo "install-deps: missing packages: ${missing[*]}" >&2
+  ((need_locale == 0)) || echo "install-deps: missing locale: zh_CN.UTF-8" >&2
+  echo "install-deps: run it as root to install what is missing" >&2
+  exit 1
+fi
 
 if ((${#missing[@]})); then
   echo "install-deps: installing ${missing[*]}"
@@ -40,9 +52,8 @@ else
   echo "install-deps: all packages present"
 fi
 
-# The end-to-end tests run the program under zh_CN.UTF-8 so that Wine picks
-# code page 936 (GBK) as the ANSI code page.
-if ! locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$'; then
+# Checked again: the locales package may have been installed just now.
+if ! have_locale; then
   echo "install-deps: generating zh_CN.UTF-8"
   if [[ -f /etc/locale.gen ]] && grep -qE '^#? *zh_CN\.UTF-8 UTF-8' /etc/locale.gen; then
     sed -i -E 's/^# *(zh_CN\.UTF-8 UTF-8)/\1/' /etc/locale.gen
@@ -51,7 +62,7 @@ if ! locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$'; then
     localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
   fi
 fi
-locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$' || {
+have_locale || {
   echo "install-deps: zh_CN.UTF-8 locale still missing" >&2
   exit 1
 }
