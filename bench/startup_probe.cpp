@@ -8,11 +8,15 @@
 //       exit. The two programs take turns, so both see the same machine; one
 //       warm-up start of each is not counted. Prints
 //       "start <name> run <i> <ms>" and "start <name> median <ms>".
-//   startup_probe idle <seconds> <Dovrane.exe> <bare exe>
-//       Starts both, schedules a 1:59:59 shutdown in Dovrane (answering its
-//       box), then reads the CPU time (kernel + user) of both processes over
-//       <seconds> of wall time. Prints "idle <name> cpu_ms <c> wall_ms <w>"
-//       and, for Dovrane, how many seconds its countdown moved meanwhile.
+//   startup_probe idle <seconds> <Dovrane.exe> <bare exe> <countdown exe>
+//       Starts all three, schedules a 1:59:59 shutdown in Dovrane (answering
+//       its box), then reads the CPU time (kernel + user) of the three
+//       processes over the same <seconds> of wall time. The countdown
+//       window does the steady work of a running countdown (two one-second
+//       timers writing edit boxes) and is the yardstick; the bare window
+//       does nothing. Prints "idle <name> cpu_ms <c> wall_ms <w>" and, for
+//       Dovrane and the countdown window, how many seconds their countdowns
+//       moved meanwhile ("countdown_s <n>").
 //   startup_probe timer <ms>
 //       Sets a window timer of <ms>, calls EnableWindow on its own hidden
 //       window (the mark a relay trace sees), and on the timer's first
@@ -298,6 +302,14 @@ long remaining_seconds(HWND main) {
   return total;
 }
 
+// The countdown window's seconds left, from its second edit box.
+constexpr Place kYardstickRemaining = {8, 40};
+
+long yardstick_seconds(HWND main) {
+  HWND h = child_at(main, kYardstickRemaining.x, kYardstickRemaining.y);
+  return h ? std::atol(text_of(h).c_str()) : -1;
+}
+
 // ---------------------------------------------------------------------------
 // Modes
 
@@ -327,26 +339,32 @@ int run_start(int runs, const std::vector<Program>& programs) {
   return 0;
 }
 
-int run_idle(double seconds, const Program& dovrane, const Program& bare) {
-  Running app, base;
+int run_idle(double seconds, const Program& dovrane, const Program& bare,
+             const Program& countdown) {
+  Running app, base, yardstick;
   if (!app.start(dovrane) || !app.wait_ready()) return 1;
   if (!base.start(bare) || !base.wait_ready()) return 1;
+  if (!yardstick.start(countdown) || !yardstick.wait_ready()) return 1;
   const char* const delay[3] = {"1", "59", "59"};
   if (!schedule(app, delay)) return 1;
   Sleep(1500);  // let the countdown take its first steps
   const long remaining0 = remaining_seconds(app.main());
-  const double a0 = app.cpu_ms(), b0 = base.cpu_ms(), t0 = now_ms();
+  const long yardstick0 = yardstick_seconds(yardstick.main());
+  const double a0 = app.cpu_ms(), b0 = base.cpu_ms(), c0 = yardstick.cpu_ms(), t0 = now_ms();
   Sleep(static_cast<DWORD>(seconds * 1000));
-  const double a1 = app.cpu_ms(), b1 = base.cpu_ms(), t1 = now_ms();
+  const double a1 = app.cpu_ms(), b1 = base.cpu_ms(), c1 = yardstick.cpu_ms(), t1 = now_ms();
   const long remaining1 = remaining_seconds(app.main());
-  if (a0 < 0 || b0 < 0 || a1 < 0 || b1 < 0) {
+  const long yardstick1 = yardstick_seconds(yardstick.main());
+  if (a0 < 0 || b0 < 0 || c0 < 0 || a1 < 0 || b1 < 0 || c1 < 0) {
     say("error: the threads' CPU times could not be read, error %lu", GetLastError());
     return 1;
   }
   say("idle dovrane cpu_ms %.1f wall_ms %.1f countdown_s %ld", a1 - a0, t1 - t0,
       remaining0 - remaining1);
+  say("idle countdown cpu_ms %.1f wall_ms %.1f countdown_s %ld", c1 - c0, t1 - t0,
+      yardstick0 - yardstick1);
   say("idle bare cpu_ms %.1f wall_ms %.1f", b1 - b0, t1 - t0);
-  const bool closed = app.close() & base.close();
+  const bool closed = app.close() & base.close() & yardstick.close();
   return closed ? 0 : 1;
 }
 
@@ -388,7 +406,7 @@ int run_schedule(const Program& dovrane, const char* const delay[3], DWORD wait_
 
 int usage() {
   say("usage: startup_probe start <runs> <Dovrane.exe> <bare exe>\n"
-      "       startup_probe idle <seconds> <Dovrane.exe> <bare exe>\n"
+      "       startup_probe idle <seconds> <Dovrane.exe> <bare exe> <countdown exe>\n"
       "       startup_probe timer <ms>\n"
       "       startup_probe schedule <Dovrane.exe> <h> <m> <s> <wait seconds>");
   return 2;
@@ -396,6 +414,9 @@ int usage() {
 
 Program dovrane(const char* exe) { return Program{"dovrane", exe, "WTWindow", "Dovrane", 28}; }
 Program bare(const char* exe) { return Program{"bare", exe, "BenchBareWindow", "Bare window", 3}; }
+Program countdown(const char* exe) {
+  return Program{"countdown", exe, "BenchCountdownWindow", "Countdown window", 2};
+}
 
 }  // namespace
 
@@ -405,9 +426,10 @@ int main(int argc, char** argv) {
     const int runs = std::atoi(argv[2]);
     return runs > 0 ? run_start(runs, {dovrane(argv[3]), bare(argv[4])}) : usage();
   }
-  if (mode == "idle" && argc == 5) {
+  if (mode == "idle" && argc == 6) {
     const double seconds = std::atof(argv[2]);
-    return seconds > 0 ? run_idle(seconds, dovrane(argv[3]), bare(argv[4])) : usage();
+    return seconds > 0 ? run_idle(seconds, dovrane(argv[3]), bare(argv[4]), countdown(argv[5]))
+                       : usage();
   }
   if (mode == "timer" && argc == 3) return run_timer(static_cast<UINT>(std::atoi(argv[2])));
   if (mode == "schedule" && argc == 7) {

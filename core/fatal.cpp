@@ -8,8 +8,23 @@
 namespace dv {
 
 namespace {
+
 Platform* g_fatal_platform = nullptr;
+
+// Set once one of the two reports below has begun. A second failure while
+// it is on the screen (the report itself running out of memory, say) cannot
+// be shown and aborts instead. Never reset: the report ends the process and
+// does not come back. (On the in-memory desktop the end of the process is
+// an exception, so a test process gets one such report.)
+bool g_far_report_begun = false;
+
+[[noreturn]] void far_report(const char* message) {
+  if (g_far_report_begun || g_fatal_platform == nullptr) std::abort();
+  g_far_report_begun = true;
+  fatal_error_report(*g_fatal_platform, 0, message);
 }
+
+}  // namespace
 
 std::string fatal_report_text(int code, const std::string& message) {
   std::string text = "运行时出错!\r\n\r\n";
@@ -30,12 +45,9 @@ void fatal_error_report(Platform& platform, int code, const std::string& message
 }
 
 void set_fatal_platform(Platform* platform) { g_fatal_platform = platform; }
+Platform* fatal_platform() { return g_fatal_platform; }
 
 void fatal_out_of_memory(std::size_t bytes) {
-  // A second failure while the first is being reported cannot be shown.
-  static bool reporting = false;
-  if (reporting || g_fatal_platform == nullptr) std::abort();
-  reporting = true;
   // The number is written by hand: the C libraries disagree on "%zu".
   char digits[24];
   char* p = digits + sizeof digits;
@@ -47,14 +59,9 @@ void fatal_out_of_memory(std::size_t bytes) {
   char message[64] = "分配 ";
   std::strcat(message, p);
   std::strcat(message, " 字节内存失败!");
-  fatal_error_report(*g_fatal_platform, 0, message);
+  far_report(message);
 }
 
-void fatal_library_error(const char* what) {
-  static bool reporting = false;
-  if (reporting || g_fatal_platform == nullptr) std::abort();
-  reporting = true;
-  fatal_error_report(*g_fatal_platform, 0, what != nullptr ? what : "");
-}
+void fatal_library_error(const char* what) { far_report(what != nullptr ? what : ""); }
 
 }  // namespace dv

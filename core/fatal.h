@@ -18,8 +18,10 @@ std::string fatal_report_text(int code, const std::string& message);
                                      const std::string& message);
 
 // The platform that reports conditions found far from any handler, such as
-// memory exhaustion inside operator new. Set by the start routine.
+// memory exhaustion inside operator new. Set by the start routine and taken
+// back by the program when it ends; null when no program runs.
 void set_fatal_platform(Platform* platform);
+Platform* fatal_platform();
 
 // Reports that `bytes` bytes could not be obtained. Never returns.
 [[noreturn]] void fatal_out_of_memory(std::size_t bytes);

@@ -4,78 +4,82 @@
 
 namespace dv {
 
-FieldStore::FieldStore(Platform& platform, std::vector<FieldEntry> entries)
-    : platform_(platform) {
-  fields_.reserve(entries.size());
-  for (auto& e : entries) fields_.push_back(Field{std::move(e), false});
+FieldStore::FieldStore(Platform& platform, const ControlTable& controls)
+    : platform_(platform), controls_(controls) {
+  timers_.reserve(controls.size());
+  for (const ControlLayout& c : controls) timers_.push_back(TimerState{c.period, false});
 }
 
-FieldStore::Field& FieldStore::find(std::string_view name, bool needs_window) {
-  if (needs_window && !platform_.window_alive()) {
-    fatal_error_report(platform_, 0, "未载入欲访问窗口组件所在的窗口");
+int FieldStore::id_of(std::string_view name) const {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i].name == name) return static_cast<int>(i);
   }
-  for (auto& f : fields_) {
-    if (f.entry.name == name) return f;
-  }
-  fatal_error_report(platform_, 0, "指定窗口尚未载入");
-}
-
-std::string FieldStore::read_text(std::string_view name) {
-  return platform_.get_text(find(name).entry.id);
-}
-
-void FieldStore::write_text(std::string_view name, std::string_view text) {
-  platform_.set_text(find(name).entry.id, std::string(text));
-}
-
-void FieldStore::write_disabled(std::string_view name, bool disabled) {
-  platform_.set_enabled(find(name).entry.id, !disabled);
-}
-
-std::int32_t FieldStore::read_period(std::string_view name) {
-  return find(name, false).entry.period;
-}
-
-bool FieldStore::timer_running(std::string_view name) {
-  return find(name, false).running;
-}
-
-void FieldStore::write_period(std::string_view name, std::int32_t period) {
-  Field& f = find(name);
-  if (period < 0) period = 0;
-  // Same period: a running timer keeps its rhythm.
-  if (period == f.entry.period) return;
-  f.entry.period = period;
-  if (f.running) {
-    platform_.kill_timer(f.entry.id);
-    f.running = false;
-  }
-  if (period > 0) start_timer(f);
-}
-
-void FieldStore::start_timer(Field& f) {
-  platform_.set_timer(f.entry.id, f.entry.period);
-  f.running = true;
-}
-
-void FieldStore::timer_window_created(int id) {
-  for (auto& f : fields_) {
-    if (f.entry.id == id && f.entry.kind == ControlKind::Timer && f.entry.period > 0) {
-      start_timer(f);
-    }
-  }
-}
-
-void FieldStore::window_destroyed() {
-  for (auto& f : fields_) f.running = false;
-  destroy_mark_ = false;
+  return -1;
 }
 
 std::string_view FieldStore::name_of(int id) const {
-  for (const auto& f : fields_) {
-    if (f.entry.id == id) return f.entry.name;
+  if (id < 0 || id >= static_cast<int>(controls_.size())) return {};
+  return controls_[static_cast<std::size_t>(id)].name;
+}
+
+int FieldStore::find(std::string_view name, bool needs_window) {
+  if (needs_window && !platform_.window_alive()) {
+    fatal_error_report(platform_, 0, "未载入欲访问窗口组件所在的窗口");
   }
-  return {};
+  const int id = id_of(name);
+  if (id < 0) fatal_error_report(platform_, 0, "指定窗口尚未载入");
+  return id;
+}
+
+std::string FieldStore::read_text(std::string_view name) {
+  return platform_.get_text(find(name));
+}
+
+void FieldStore::write_text(std::string_view name, std::string_view text) {
+  platform_.set_text(find(name), std::string(text));
+}
+
+void FieldStore::write_disabled(std::string_view name, bool disabled) {
+  platform_.set_enabled(find(name), !disabled);
+}
+
+std::int32_t FieldStore::read_period(std::string_view name) {
+  return timers_[static_cast<std::size_t>(find(name, false))].period;
+}
+
+bool FieldStore::timer_running(std::string_view name) {
+  return timers_[static_cast<std::size_t>(find(name, false))].running;
+}
+
+void FieldStore::write_period(std::string_view name, std::int32_t period) {
+  const int id = find(name);
+  TimerState& t = timers_[static_cast<std::size_t>(id)];
+  if (period < 0) period = 0;
+  // Same period: a running timer keeps its rhythm.
+  if (period == t.period) return;
+  t.period = period;
+  if (t.running) {
+    platform_.kill_timer(id);
+    t.running = false;
+  }
+  if (period > 0) start_timer(id);
+}
+
+void FieldStore::start_timer(int id) {
+  TimerState& t = timers_[static_cast<std::size_t>(id)];
+  platform_.set_timer(id, t.period);
+  t.running = true;
+}
+
+void FieldStore::timer_window_created(int id) {
+  if (id < 0 || id >= static_cast<int>(controls_.size())) return;
+  const auto i = static_cast<std::size_t>(id);
+  if (controls_[i].desc.kind == ControlKind::Timer && timers_[i].period > 0) start_timer(id);
+}
+
+void FieldStore::window_destroyed() {
+  for (auto& t : timers_) t.running = false;
+  destroy_mark_ = false;
 }
 
 void FieldStore::destroy_request() {

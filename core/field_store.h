@@ -7,21 +7,16 @@
 #include <string_view>
 #include <vector>
 
+#include "core/control_table.h"
 #include "platform/platform.h"
 
 namespace dv {
 
-// One control the store can address.
-struct FieldEntry {
-  std::string name;
-  ControlKind kind;
-  int id;                      // the platform's id of the control
-  std::int32_t period = 0;     // Timer: period at start, in milliseconds
-};
-
 class FieldStore {
  public:
-  FieldStore(Platform& platform, std::vector<FieldEntry> entries);
+  // Names, kinds and start periods are read from `controls`, which must
+  // outlive the store; a control's platform id is its index there.
+  FieldStore(Platform& platform, const ControlTable& controls);
   FieldStore(const FieldStore&) = delete;
   FieldStore& operator=(const FieldStore&) = delete;
 
@@ -46,6 +41,9 @@ class FieldStore {
   // The window is gone: every Timer stops with it.
   void window_destroyed();
 
+  // The platform id of the control with this name, or -1. The one name
+  // lookup: the accessors above and the program's own id_of() use it.
+  int id_of(std::string_view name) const;
   // The name of the control with this platform id, or empty.
   std::string_view name_of(int id) const;
 
@@ -56,15 +54,19 @@ class FieldStore {
   bool destroy_pending() const { return destroy_mark_; }
 
  private:
-  struct Field {
-    FieldEntry entry;
+  // What changes while the program runs, per control (by id); everything
+  // else about a control stays in the table.
+  struct TimerState {
+    std::int32_t period = 0;  // the stored period, from the table at start
     bool running = false;
   };
-  Field& find(std::string_view name, bool needs_window = true);
-  void start_timer(Field& f);
+  // The id of the named control; the fatal report when it cannot be used.
+  int find(std::string_view name, bool needs_window = true);
+  void start_timer(int id);
 
   Platform& platform_;
-  std::vector<Field> fields_;
+  const ControlTable& controls_;
+  std::vector<TimerState> timers_;
   bool destroy_mark_ = false;
 };
 

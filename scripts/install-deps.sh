@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building Dovrane and running its tests need on a Debian
-# machine, and only what is missing. Safe to run again; run it as root.
+# machine, and only what is missing: the packages of the `packages` list
+# below (host build and tests, fuzzing, the Windows cross build, the
+# end-to-end tier under Wine) and the locales of the `locales` list. It looks
+# first and needs root only when something must be installed or generated;
+# with everything in place it runs as any user. Safe to run again.
 #
 #   scripts/install-deps.sh
-#
-# Host build:    cmake g++ googletest libgtest-dev
-# Windows build: mingw-w64
-# End-to-end:    wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei
-#                locales (zh_CN.UTF-8) x11-utils (xdpyinfo, xwininfo)
 set -euo pipefail
 
 packages=(
@@ -18,16 +17,33 @@ packages=(
   fonts-wqy-microhei locales
 )
 
-if [[ $(id -u) -ne 0 ]]; then
-  echo "install-deps: must run as root" >&2
-  exit 1
-fi
+# The end-to-end tests run the program under zh_CN.UTF-8, for which Wine
+# picks code page 936 (GBK) as the ANSI code page, and under en_US.UTF-8
+# (code page 1252).
+locales=(zh_CN en_US)
+have_locale() { locale -a 2>/dev/null | grep -qiE "^$1\\.utf-?8$"; }
 
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ $status == "install ok installed" ]] || missing+=("$p")
 done
+missing_locales=()
+for l in "${locales[@]}"; do
+  have_locale "$l" || missing_locales+=("$l.UTF-8")
+done
+
+if ((${#missing[@]} == 0 && ${#missing_locales[@]} == 0)); then
+  echo "install-deps: all packages and locales present"
+  exit 0
+fi
+
+if [[ $(id -u) -ne 0 ]]; then
+  ((${#missing[@]} == 0)) || echo "install-deps: missing packages: ${missing[*]}" >&2
+  ((${#missing_locales[@]} == 0)) || echo "install-deps: missing locales: ${missing_locales[*]}" >&2
+  echo "install-deps: run it as root to install what is missing" >&2
+  exit 1
+fi
 
 if ((${#missing[@]})); then
   echo "install-deps: installing ${missing[*]}"
@@ -40,19 +56,18 @@ else
   echo "install-deps: all packages present"
 fi
 
-# The end-to-end tests run the program under zh_CN.UTF-8 (Wine picks code
-# page 936, GBK, as the ANSI code page) and under en_US.UTF-8 (1252).
-for wanted in zh_CN en_US; do
-  locale -a 2>/dev/null | grep -qiE "^$wanted\.utf-?8$" && continue
-  echo "install-deps: generating $wanted.UTF-8"
-  if [[ -f /etc/locale.gen ]] && grep -qE "^#? *$wanted\.UTF-8 UTF-8" /etc/locale.gen; then
-    sed -i -E "s/^# *($wanted\.UTF-8 UTF-8)/\1/" /etc/locale.gen
+# Checked again: the locales package may have been installed just now.
+for l in "${locales[@]}"; do
+  have_locale "$l" && continue
+  echo "install-deps: generating $l.UTF-8"
+  if [[ -f /etc/locale.gen ]] && grep -qE "^#? *$l\\.UTF-8 UTF-8" /etc/locale.gen; then
+    sed -i -E "s/^# *($l\\.UTF-8 UTF-8)/\\1/" /etc/locale.gen
     locale-gen
   else
-    localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8"
+    localedef -i "$l" -f UTF-8 "$l.UTF-8"
   fi
-  locale -a 2>/dev/null | grep -qiE "^$wanted\.utf-?8$" || {
-    echo "install-deps: $wanted.UTF-8 locale still missing" >&2
+  have_locale "$l" || {
+    echo "install-deps: $l.UTF-8 locale still missing" >&2
     exit 1
   }
 done

@@ -16,25 +16,21 @@ namespace {
 // Every push button and edit box of the thread gets the third look.
 constexpr int style_scheme = 3;
 
-std::vector<FieldEntry> field_entries(const WindowLayout& layout) {
-  std::vector<FieldEntry> entries;
-  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
-    const ControlLayout& c = layout.controls[i];
-    entries.push_back(FieldEntry{c.name, c.desc.kind, static_cast<int>(i), c.period});
-  }
-  return entries;
-}
-
 }  // namespace
 
 Program::Program(Platform& platform, const WindowLayout& layout)
     : platform_(platform),
       layout_(layout),
-      fields_(std::make_unique<FieldStore>(platform, field_entries(layout))) {
+      fields_(std::make_unique<FieldStore>(platform, layout.controls)) {
   platform_.set_event_sink(this);
 }
 
-Program::~Program() { platform_.set_event_sink(nullptr); }
+Program::~Program() {
+  platform_.set_event_sink(nullptr);
+  // The fatal report must not outlive the platform it was handed; a newer
+  // program's platform stays where it is.
+  if (fatal_platform() == &platform_) set_fatal_platform(nullptr);
+}
 
 void Program::prepare() {
   platform_.ole_initialize();
@@ -81,12 +77,7 @@ int Program::run() {
   return code;
 }
 
-int Program::id_of(std::string_view name) const {
-  for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
-    if (layout_.controls[i].name == name) return static_cast<int>(i);
-  }
-  return -1;
-}
+int Program::id_of(std::string_view name) const { return fields_->id_of(name); }
 
 std::vector<FocusCandidate> Program::focus_candidates() const {
   std::vector<FocusCandidate> out;

@@ -16,7 +16,11 @@ namespace dv {
 // their events to the handlers.
 class Program final : public EventSink {
  public:
+  // The layout is read where it stands, not copied: it must outlive the
+  // program.
   explicit Program(Platform& platform, const WindowLayout& layout = main_window_layout());
+  // Detaches from the platform's events and takes the platform back from
+  // the fatal report if prepare() handed it over.
   ~Program() override;
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

@@ -1,36 +1,19 @@
 // The main window as data: its settings, its 31 controls, which handler each
-// control event is bound to, and the order of creation.
+// control event is bound to, and the order of creation. The control records
+// are declared in core/control_table.h: the field store reads this same
+// table.
 #pragma once
 
 #include <string>
-#include <vector>
 
+#include "core/control_table.h"
 #include "platform/platform.h"
 
 namespace dv {
 
-// The program's own code that a control event runs.
-enum class Handler {
-  None,
-  Schedule,         // 按钮1 clicked
-  Close,            // 按钮2 clicked
-  ShutdownTrigger,  // 时钟1 elapsed
-  ClockTick,        // 时钟2 elapsed
-  CountdownTick,    // 时钟3 elapsed
-  LinkClick,        // 超级链接框1 left button pressed
-};
-
-struct ControlLayout {
-  int order = 0;  // place in the creation order, 1 first
-  std::string name;
-  ControlDesc desc;
-  int period = 0;  // Timer only, milliseconds
-  Handler handler = Handler::None;
-};
-
 struct WindowLayout {
   WindowDesc window;
-  std::vector<ControlLayout> controls;  // in creation order
+  ControlTable controls;  // in creation order
 };
 
 const WindowLayout& main_window_layout();

@@ -2,13 +2,57 @@
 
 #include <algorithm>
 
-#include "core/date_time.h"
-
 namespace dv {
 
 namespace {
+
 // Windows keeps timer periods within 10 ms .. 0x7FFFFFFF ms.
 int clamp_interval(int ms) { return ms < 10 ? 10 : ms; }
+
+// The desktop's own calendar (proleptic Gregorian), counted year by year
+// and month by month. It is deliberately not the program's date arithmetic:
+// a fault there must not move the clock the tests compare it against.
+bool leap_year(long long y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+int days_in_year(long long y) { return leap_year(y) ? 366 : 365; }
+int days_in_month(long long y, int m) {
+  static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && leap_year(y) ? 29 : days[m - 1];
+}
+
+// Seconds since 1970-01-01 00:00 of a local date and time. The month must be
+// 1..12; the other fields run on past their end (day 32 is the first of the
+// next month, hour 24 the next day).
+long long seconds_since_1970(const LocalTime& t) {
+  if (t.month < 1 || t.month > 12) throw std::out_of_range("set_local_time: no such month");
+  long long days = 0;
+  for (long long y = 1970; y < t.year; ++y) days += days_in_year(y);
+  for (long long y = t.year; y < 1970; ++y) days -= days_in_year(y);
+  for (int m = 1; m < t.month; ++m) days += days_in_month(t.year, m);
+  days += t.day - 1;
+  return days * 86400 + t.hour * 3600LL + t.minute * 60LL + t.second;
+}
+
+LocalTime local_time_at(long long seconds) {
+  long long days = seconds / 86400, rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  LocalTime t;
+  long long y = 1970;
+  while (days < 0) days += days_in_year(--y);
+  while (days >= days_in_year(y)) days -= days_in_year(y++);
+  int m = 1;
+  while (days >= days_in_month(y, m)) days -= days_in_month(y, m++);
+  t.year = static_cast<int>(y);
+  t.month = m;
+  t.day = static_cast<int>(days) + 1;
+  t.hour = static_cast<int>(rest / 3600);
+  t.minute = static_cast<int>(rest / 60 % 60);
+  t.second = static_cast<int>(rest % 60);
+  return t;
+}
+
 }  // namespace
 
 HeadlessDesktop::HeadlessDesktop() {
@@ -17,20 +61,11 @@ HeadlessDesktop::HeadlessDesktop() {
 }
 
 void HeadlessDesktop::set_local_time(const LocalTime& t) {
-  start_seconds_ = days_from_civil(t.year, t.month, t.day) * 86400LL + t.hour * 3600LL +
-                   t.minute * 60LL + t.second;
-  start_seconds_ -= static_cast<long long>(now_ / 1000);
+  start_seconds_ = seconds_since_1970(t) - static_cast<long long>(now_ / 1000);
 }
 
 LocalTime HeadlessDesktop::local_time() const {
-  const long long s = start_seconds_ + static_cast<long long>(now_ / 1000);
-  long long days = s / 86400, rest = s % 86400;
-  if (rest < 0) { rest += 86400; --days; }
-  // Walk back from the day count with the epoch helper of the core.
-  const double dt = static_cast<double>(days - days_from_civil(1899, 12, 30)) +
-                    static_cast<double>(rest) / 86400.0;
-  const DateFields f = split_date_time(dt);
-  return LocalTime{f.year, f.month, f.day, f.hour, f.minute, f.second};
+  return local_time_at(start_seconds_ + static_cast<long long>(now_ / 1000));
 }
 
 void HeadlessDesktop::add_top_window(const std::string& title, std::uintptr_t handle) {

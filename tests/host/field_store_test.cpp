@@ -138,5 +138,38 @@ TEST_F(FieldStoreTest, UnknownControlRaisesTheFatalReport) {
   EXPECT_EQ(Gbk(desktop.boxes()[0].caption), Gbk("错误"));
 }
 
+// The store addresses exactly the table it is given: names, kinds and start
+// periods come from it, and a control's id is its index there.
+TEST(FieldStoreTable, AddressesTheControlsOfItsTableByIndex) {
+  ControlDesc timer_desc;
+  timer_desc.kind = ControlKind::Timer;
+  ControlDesc edit_desc;
+  edit_desc.kind = ControlKind::EditBox;
+  const ControlTable table = {
+      {1, "编辑框1", edit_desc, 300, Handler::None},  // a period on a box starts nothing
+      {2, "时钟9", timer_desc, 250, Handler::None},
+      {3, "时钟8", timer_desc, 0, Handler::None},
+  };
+  HeadlessDesktop d;
+  ASSERT_TRUE(d.create_window(WindowDesc{}));
+  for (int id = 0; id < 3; ++id) ASSERT_TRUE(d.create_control(id, table[id].desc));
+  FieldStore store(d, table);
+  for (int id = 0; id < 3; ++id) store.timer_window_created(id);
+  EXPECT_EQ(d.timer_interval(0), -1);
+  EXPECT_EQ(d.timer_interval(1), 250);
+  EXPECT_EQ(d.timer_interval(2), -1);
+  EXPECT_TRUE(store.timer_running("时钟9"));
+  EXPECT_EQ(store.read_period("编辑框1"), 300);
+
+  EXPECT_EQ(store.id_of("编辑框1"), 0);
+  EXPECT_EQ(store.id_of("时钟8"), 2);
+  EXPECT_EQ(store.id_of("时钟1"), -1);  // a name of the main window, not of this table
+  EXPECT_EQ(Gbk(std::string(store.name_of(1))), Gbk("时钟9"));
+  EXPECT_TRUE(store.name_of(3).empty());
+  EXPECT_TRUE(store.name_of(-1).empty());
+  store.write_text("编辑框1", "7");
+  EXPECT_EQ(Gbk(d.text(0)), Gbk("7"));
+}
+
 }  // namespace
 }  // namespace dv

@@ -1,7 +1,9 @@
 #include "ui/app.h"
 
 #include <gtest/gtest.h>
+
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "core/fatal.h"
@@ -123,6 +125,21 @@ TEST(FatalReport, TextHasACodeLineOnlyForANonZeroCode) {
   EXPECT_EQ(Gbk(fatal_report_text(0, "")), Gbk("运行时出错!\r\n\r\n"));
   EXPECT_EQ(Gbk(fatal_report_text(5, "x")),
             Gbk("运行时出错!\r\n\r\n错误代码：5\r\n\r\n错误信息：x\r\n"));
+}
+
+TEST(FatalReport, AProgramTakesItsPlatformBackWhenItEnds) {
+  HeadlessDesktop first, second;
+  auto older = std::make_unique<Program>(first);
+  older->prepare();
+  EXPECT_EQ(fatal_platform(), &first);
+  {
+    Program newer(second);
+    newer.prepare();
+    EXPECT_EQ(fatal_platform(), &second);
+    older.reset();  // the older program's end leaves the newer's platform
+    EXPECT_EQ(fatal_platform(), &second);
+  }
+  EXPECT_EQ(fatal_platform(), nullptr);
 }
 
 TEST(FatalReport, OutOfMemoryNamesTheSize) {

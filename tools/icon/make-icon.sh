@@ -1,8 +1,8 @@
 #!/bin/sh
 # Regenerates res/dovrane.ico from tools/icon/make_icon.cpp with the build
-# machine's own C++ compiler. The icon is kept in the repository, so the
-# Needs zlib (Debian: zlib1g-dev) for the PNG of the 256x256 image.
-# Windows build needs neither this script nor a host compiler.
+# machine's own C++ compiler. Needs zlib (Debian: zlib1g-dev) for the PNG of
+# the 256x256 image. The icon is kept in the repository, so the Windows build
+# needs neither this script nor a host compiler.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)

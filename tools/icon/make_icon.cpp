@@ -5,16 +5,17 @@
 // through the gap) on a dark rounded square tile.
 //
 // Built and run on the build machine by tools/icon/make-icon.sh; it needs
-// nothing beyond the standard library. Usage: make_icon OUTPUT.ico
+// the standard library and zlib (for the PNG's compressed image data).
+// Usage: make_icon OUTPUT.ico
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-
-#include <zlib.h>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 namespace {
 
