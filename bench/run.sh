@@ -13,6 +13,9 @@
 #   BENCH_IDLE_SECONDS   idle measurement length  (default 60)
 #   BENCH_STARTS         counted starts per program (default 11)
 #   BENCH_TICKS          handler calls per instruction count (default 1000)
+#   BENCH_COMPARE_EXE    another build of Dovrane.exe (an earlier commit's,
+#                        say), timed and idled beside this one in the same
+#                        runs: its figures are printed below the table
 #
 # Every figure is measured on its own: one that cannot be taken is reported
 # as FAILED with the reason, and the others go on. This is a measurement,
@@ -31,6 +34,7 @@ logs=${BENCH_LOGS:-$root/build/bench-logs}
 idle_s=${BENCH_IDLE_SECONDS:-60}
 starts=${BENCH_STARTS:-11}
 ticks=${BENCH_TICKS:-1000}
+compare_exe=${BENCH_COMPARE_EXE:-}
 shutdown_delay_ms=5000
 
 note() { echo "bench: $*" >&2; }
@@ -158,7 +162,7 @@ measure_size() {
   rdata=$(section_size "$exe" .rdata) bare_rdata=$(section_size "$bare" .rdata)
   rsrc=$(section_size "$exe" .rsrc)
   row "exe size (bytes)" "$exe_bytes" "$bare_bytes" "$(ratio_of "$exe_bytes" "$bare_bytes")" - -
-  remark "Dovrane.exe holds ${rsrc:-0} bytes of resources (.rsrc: icon, version record)"
+  remark "Dovrane.exe holds ${rsrc:-0} bytes of resources (.rsrc: icon, version record, manifest)"
   if [[ -n $text && -n $bare_text ]]; then
     row "code .text (bytes)" "$text" "$bare_text" "$(ratio_of "$text" "$bare_text")" "$target_code" \
       "$(verdict holds 'a <= 2 * b' "$text" "$bare_text")"
@@ -260,6 +264,7 @@ measure_ticks() {
 
 # --- 2-4. Under Wine -----------------------------------------------------------
 wine_why=""
+other_win=()
 if ((!win_ok)); then
   wine_why=$win_why
 else
@@ -282,6 +287,12 @@ start_wine() {
   probe_win=$(winepath -w "$probe" 2>/dev/null)
   [[ -n $exe_win && -n $bare_win && -n $countdown_win && -n $probe_win ]] ||
     { wine_why="winepath failed"; return 1; }
+  other_win=()
+  if [[ -n $compare_exe ]]; then
+    # A folder of its own, so each program finds only its own files.
+    mkdir -p "$WS_DIR/other" && cp "$compare_exe" "$WS_DIR/other/Dovrane.exe" &&
+      other_win=("$(winepath -w "$WS_DIR/other/Dovrane.exe" 2>/dev/null)")
+  fi
 }
 
 value_of() {  # value_of FILE PATTERN FIELD -> the field of the first matching line
@@ -295,8 +306,8 @@ measure_startup() {
   local load
   load=$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null)
   local out=$logs/startup.out rc=0
-  timeout -k 5 300 wine "$probe_win" start "$starts" "$exe_win" "$bare_win" >"$out" \
-    2>"$logs/startup.err" || rc=$?
+  timeout -k 5 300 wine "$probe_win" start "$starts" "$exe_win" "$bare_win" "${other_win[@]}" \
+    >"$out" 2>"$logs/startup.err" || rc=$?
   local a b
   a=$(value_of "$out" '^start dovrane median' 4)
   b=$(value_of "$out" '^start bare median' 4)
@@ -309,6 +320,11 @@ measure_startup() {
   fastest=$(tr -d '\r' <"$out" | awk '$3 == "run" { if (!($2 in m) || $5 < m[$2]) m[$2] = $5 }
     END { printf "%s ms vs %s ms", m["dovrane"], m["bare"] }')
   remark "start-up: median of $starts starts each after one warm-up (fastest: $fastest); Dovrane ready = window visible with 28 visible controls, bare = visible with its 3; load average before: $load"
+  if ((${#other_win[@]})); then
+    local other
+    other=$(value_of "$out" '^start other median' 4)
+    remark "start-up of $compare_exe in the same runs: median ${other:-?} ms (this build: $a ms, ratio $(ratio_of "$a" "${other:-0}"))"
+  fi
 }
 
 measure_idle() {
@@ -322,7 +338,7 @@ measure_idle() {
   note "measuring idle CPU over $idle_s s"
   local out=$logs/idle.out rc=0
   timeout -k 5 $((${idle_s%.*} + 120)) wine "$probe_win" idle "$idle_s" "$exe_win" "$bare_win" \
-    "$countdown_win" >"$out" 2>"$logs/idle.err" || rc=$?
+    "$countdown_win" "${other_win[@]}" >"$out" 2>"$logs/idle.err" || rc=$?
   local cpu wall moved base_cpu base_wall base_moved bare_cpu bare_wall
   cpu=$(value_of "$out" '^idle dovrane' 4) wall=$(value_of "$out" '^idle dovrane' 6)
   moved=$(value_of "$out" '^idle dovrane' 8)
@@ -350,6 +366,11 @@ measure_idle() {
     remark "note: the countdown moved ${moved:-?} s in ${idle_s} s: it was not running the whole time"
   holds 'a >= b - 2' "${base_moved:-0}" "${idle_s%.*}" ||
     remark "note: the countdown window moved ${base_moved:-?} s in ${idle_s} s: its timers were not running the whole time"
+  if ((${#other_win[@]})); then
+    local other_cpu other_moved
+    other_cpu=$(value_of "$out" '^idle other' 4) other_moved=$(value_of "$out" '^idle other' 8)
+    remark "idle of $compare_exe in the same run: ${other_cpu:-?} ms CPU, $(calc %.3f '100 * a / b' "${other_cpu:-0}" "$wall") %, its countdown moved ${other_moved:-?} s (this build: $cpu ms, $pct %)"
+  fi
 }
 
 # Milliseconds from the last traced call matching FROM (an extended regular

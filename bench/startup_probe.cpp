@@ -1,22 +1,23 @@
 // Bench driver: starts programs on the same desktop and measures them from
 // the outside, as a user would see them.
 //
-//   startup_probe start <runs> <Dovrane.exe> <bare exe>
+//   startup_probe start <runs> <Dovrane.exe> <bare exe> [<other Dovrane.exe>]
 //       Times each start from just before CreateProcess until the program's
 //       main window is visible with all its visible controls (Dovrane: 28,
 //       the bare window: 3), then closes it with WM_CLOSE and waits for the
-//       exit. The two programs take turns, so both see the same machine; one
+//       exit. The programs take turns, so all see the same machine; one
 //       warm-up start of each is not counted. Prints
-//       "start <name> run <i> <ms>" and "start <name> median <ms>".
-//   startup_probe idle <seconds> <Dovrane.exe> <bare exe> <countdown exe>
-//       Starts all three, schedules a 1:59:59 shutdown in Dovrane (answering
-//       its box), then reads the CPU time (kernel + user) of the three
-//       processes over the same <seconds> of wall time. The countdown
+//       "start <name> run <i> <ms>" and "start <name> median <ms>"; another
+//       build of Dovrane.exe, when given, is timed the same way as "other".
+//   startup_probe idle <seconds> <Dovrane.exe> <bare exe> <countdown exe> [<other>]
+//       Starts them all, schedules a 1:59:59 shutdown in Dovrane (and in the
+//       other build, when given), then reads the CPU time (kernel + user) of
+//       every process over the same <seconds> of wall time. The countdown
 //       window does the steady work of a running countdown (two one-second
 //       timers writing edit boxes) and is the yardstick; the bare window
-//       does nothing. Prints "idle <name> cpu_ms <c> wall_ms <w>" and, for
-//       Dovrane and the countdown window, how many seconds their countdowns
-//       moved meanwhile ("countdown_s <n>").
+//       does nothing. Prints "idle <name> cpu_ms <c> wall_ms <w>
+//       countdown_s <n>", n being how many seconds the countdown moved
+//       meanwhile (0 for the bare window).
 //   startup_probe timer <ms>
 //       Sets a window timer of <ms>, calls EnableWindow on its own hidden
 //       window (the mark a relay trace sees), and on the timer's first
@@ -29,21 +30,21 @@
 // Exit code: 0 when the measurement ran, 1 when it failed (the reason is
 // printed as "error: ..."), 2 on a usage error.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/harness.h"
+
 namespace {
 
+using e2e::Process;
+
 constexpr DWORD kReadyTimeoutMs = 20000;
-constexpr DWORD kExitTimeoutMs = 10000;
-constexpr DWORD kAnswerTimeoutMs = 3000;
 
 void say(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void say(const char* format, ...) {
@@ -55,6 +56,8 @@ void say(const char* format, ...) {
   fflush(stdout);
 }
 
+// Milliseconds, finer than the harness's tick count: start-up times are
+// a few hundred of them.
 double now_ms() {
   static LARGE_INTEGER frequency = [] {
     LARGE_INTEGER f;
@@ -66,50 +69,8 @@ double now_ms() {
   return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-std::string class_of(HWND h) {
-  char buffer[256] = {};
-  const int n = GetClassNameA(h, buffer, sizeof buffer);
-  return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-}
-
-// Window text with a timeout: a busy program cannot hang the driver.
-std::string text_of(HWND h) {
-  char buffer[256] = {};
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(h, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
-                           SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &copied)) {
-    return std::string();
-  }
-  return std::string(buffer, strnlen(buffer, sizeof buffer));
-}
-
-// The visible top-level windows of a process with the given class (and
-// title, unless null).
-std::vector<HWND> top_windows(DWORD pid, const char* cls, const char* title) {
-  struct Query {
-    DWORD pid;
-    const char* cls;
-    const char* title;
-    std::vector<HWND> found;
-  } q{pid, cls, title, {}};
-  EnumWindows(
-      [](HWND h, LPARAM lp) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(lp);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(h, &owner);
-        if (owner != q->pid || !IsWindowVisible(h) || class_of(h) != q->cls) return TRUE;
-        if (q->title != nullptr) {
-          char buffer[256] = {};
-          GetWindowTextA(h, buffer, sizeof buffer);  // caption only, no message
-          if (std::strcmp(buffer, q->title) != 0) return TRUE;
-        }
-        q->found.push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&q));
-  return q.found;
-}
-
+// Counted without a message to the program, so polling does not slow the
+// start it measures.
 int visible_children(HWND parent) {
   int n = 0;
   for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
@@ -118,196 +79,62 @@ int visible_children(HWND parent) {
   return n;
 }
 
-// The visible child whose outer rectangle starts at (x, y) of the parent's
-// client area.
-HWND child_at(HWND parent, int x, int y) {
-  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    RECT r;
-    GetWindowRect(h, &r);
-    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-    if (IsWindowVisible(h) && r.left == x && r.top == y) return h;
-  }
-  return nullptr;
-}
-
-unsigned long long ticks(const FILETIME& f) {
-  return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
-}
-
 struct Program {
   std::string name, exe, cls, title;
   int controls = 0;
 };
 
-class Running {
- public:
-  Running() = default;
-  Running(const Running&) = delete;
-  Running& operator=(const Running&) = delete;
-  ~Running() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(info_.hProcess, 0xBE);
-      WaitForSingleObject(info_.hProcess, kExitTimeoutMs);
-    }
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
+// Starts the program and polls every millisecond until its window is up
+// with its controls; the window, or null after saying why not.
+HWND start_ready(Process& app, const Program& p) {
+  std::string error;
+  if (!app.start(p.exe, &error, false)) {
+    say("error: %s: %s", p.exe.c_str(), error.c_str());
+    return nullptr;
   }
-
-  // Starts the program in its own folder.
-  bool start(const Program& p) {
-    program_ = p;
-    std::string folder = p.exe;
-    const size_t slash = folder.find_last_of("\\/");
-    folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-    std::string command = "\"" + p.exe + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    if (!CreateProcessA(p.exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &si, &info_)) {
-      say("error: CreateProcessA %s failed, error %lu", p.exe.c_str(), GetLastError());
-      return false;
-    }
-    started_ = true;
-    return true;
-  }
-
-  // Polls every millisecond until the window is up with its controls.
-  bool wait_ready() {
-    const double end = now_ms() + kReadyTimeoutMs;
-    while (now_ms() < end) {
-      for (HWND h : top_windows(pid(), program_.cls.c_str(), program_.title.c_str())) {
-        if (visible_children(h) >= program_.controls) {
-          main_ = h;
-          return true;
-        }
-      }
-      if (WaitForSingleObject(info_.hProcess, 1) != WAIT_TIMEOUT) {
-        DWORD code = 0;
-        GetExitCodeProcess(info_.hProcess, &code);
-        say("error: %s ended with code %lu before its window was ready", program_.exe.c_str(),
-            code);
-        return false;
-      }
-    }
-    say("error: %s: no visible window %s \"%s\" with %d visible controls within %lu ms",
-        program_.exe.c_str(), program_.cls.c_str(), program_.title.c_str(), program_.controls,
-        kReadyTimeoutMs);
-    return false;
-  }
-
-  bool close() {
-    PostMessageA(main_, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(info_.hProcess, kExitTimeoutMs) == WAIT_OBJECT_0) return true;
-    say("error: %s did not end within %lu ms of WM_CLOSE", program_.exe.c_str(), kExitTimeoutMs);
-    return false;
-  }
-
-  // Kernel plus user time of the process's threads so far, in
-  // milliseconds; negative when unknown. Counted thread by thread: Wine
-  // reports no times for another process through GetProcessTimes, but it
-  // does for each of its threads.
-  double cpu_ms() const {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
-    unsigned long long total = 0;
-    int threads = 0;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-      if (entry.th32OwnerProcessID != pid()) continue;
-      HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
-      FILETIME created, exited, kernel, user;
-      if (thread && GetThreadTimes(thread, &created, &exited, &kernel, &user)) {
-        total += ticks(kernel) + ticks(user);
-        ++threads;
-      }
-      if (thread) CloseHandle(thread);
-    }
-    CloseHandle(snapshot);
-    return threads > 0 ? static_cast<double>(total) / 10000.0 : -1;
-  }
-
-  DWORD pid() const { return info_.dwProcessId; }
-  HWND main() const { return main_; }
-  HANDLE process() const { return info_.hProcess; }
-
- private:
-  Program program_;
-  PROCESS_INFORMATION info_{};
-  bool started_ = false;
-  HWND main_ = nullptr;
-};
-
-// ---------------------------------------------------------------------------
-// Dovrane's window, as laid out: the places (client coordinates) of the
-// controls the bench types into, clicks and reads.
-
-struct Place {
-  int x, y;
-};
-constexpr Place kDelay[] = {{8, 48}, {64, 48}, {120, 48}};       // hours, minutes, seconds
-constexpr Place kRemaining[] = {{8, 120}, {64, 120}, {120, 120}};  // hours, minutes, seconds
-constexpr Place kScheduleButton = {16, 80};
-const char kScheduleText[] = "确定";
-
-// Answers each message box of the process with OK until the schedule
-// button is disabled and no box is open.
-bool schedule(const Running& app, const char* const delay[3]) {
-  const HWND main = app.main();
-  for (int i = 0; i < 3; ++i) {
-    HWND edit = child_at(main, kDelay[i].x, kDelay[i].y);
-    DWORD_PTR ok = 0;
-    if (!edit || !SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(delay[i]),
-                                      SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &ok) ||
-        text_of(edit) != delay[i]) {
-      say("error: could not type \"%s\" into delay field %d", delay[i], i + 1);
-      return false;
-    }
-  }
-  HWND button = child_at(main, kScheduleButton.x, kScheduleButton.y);
-  if (!button || text_of(button) != kScheduleText) {
-    say("error: schedule button not found at (%d,%d)", kScheduleButton.x, kScheduleButton.y);
-    return false;
-  }
-  PostMessageA(button, BM_CLICK, 0, 0);
   const double end = now_ms() + kReadyTimeoutMs;
   while (now_ms() < end) {
-    std::vector<HWND> boxes = top_windows(app.pid(), "#32770", nullptr);
-    if (!boxes.empty()) {
-      HWND ok = GetDlgItem(boxes.front(), IDOK);
-      PostMessageA(ok ? ok : boxes.front(), ok ? BM_CLICK : WM_CLOSE, 0, 0);
-      const double box_end = now_ms() + kAnswerTimeoutMs;
-      while (IsWindow(boxes.front()) && IsWindowVisible(boxes.front()) && now_ms() < box_end) {
-        Sleep(5);
-      }
-      continue;
+    HWND main = app.find_window(p.cls.c_str(), p.title.c_str());
+    if (main && visible_children(main) >= p.controls) return main;
+    if (app.wait_exit(1)) {
+      say("error: %s ended with code %lu before its window was ready", p.exe.c_str(),
+          app.exit_code());
+      return nullptr;
     }
-    if (!IsWindowEnabled(button)) return true;
-    Sleep(5);
   }
-  say("error: the schedule button was still enabled %lu ms after the click", kReadyTimeoutMs);
+  say("error: %s: no visible window %s \"%s\" with %d visible controls within %lu ms",
+      p.exe.c_str(), p.cls.c_str(), p.title.c_str(), p.controls, kReadyTimeoutMs);
+  return nullptr;
+}
+
+bool close(Process& app, HWND main, const Program& p) {
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  if (app.wait_exit(e2e::kExitTimeoutMs)) return true;
+  say("error: %s did not end within %u ms of WM_CLOSE", p.exe.c_str(), e2e::kExitTimeoutMs);
+  return false;
+}
+
+// Dovrane's window as the end-to-end tier knows it.
+e2e::Window dovrane_window(HWND main) { return e2e::Window{main, e2e::children_of(main)}; }
+
+bool schedule(Process& app, const e2e::Window& w, const char* h, const char* m, const char* s) {
+  if (e2e::schedule_delay(app, w, h, m, s)) return true;
+  say("error: %s/%s/%s could not be scheduled (schedule button still enabled)", h, m, s);
   return false;
 }
 
 // The remaining time in seconds, from the three remaining fields.
-long remaining_seconds(HWND main) {
-  long total = 0;
-  const long unit[] = {3600, 60, 1};
-  for (int i = 0; i < 3; ++i) {
-    HWND h = child_at(main, kRemaining[i].x, kRemaining[i].y);
-    if (!h) return -1;
-    total += unit[i] * std::atol(text_of(h).c_str());
-  }
-  return total;
+long remaining_seconds(const e2e::Window& w) {
+  return 3600 * std::atol(w.text("编辑框5").c_str()) + 60 * std::atol(w.text("编辑框6").c_str()) +
+         std::atol(w.text("编辑框7").c_str());
 }
 
-// The countdown window's seconds left, from its second edit box.
-constexpr Place kYardstickRemaining = {8, 40};
-
+// The countdown window's seconds left, in its second edit box (at 8,40).
 long yardstick_seconds(HWND main) {
-  HWND h = child_at(main, kYardstickRemaining.x, kYardstickRemaining.y);
-  return h ? std::atol(text_of(h).c_str()) : -1;
+  for (const e2e::Child& c : e2e::children_of(main)) {
+    if (c.rect.left == 8 && c.rect.top == 40) return std::atol(c.text.c_str());
+  }
+  return -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -323,11 +150,12 @@ int run_start(int runs, const std::vector<Program>& programs) {
   std::vector<std::vector<double>> times(programs.size());
   for (int i = 0; i <= runs; ++i) {  // run 0 warms up
     for (size_t k = 0; k < programs.size(); ++k) {
-      Running app;
+      Process app;
       const double t0 = now_ms();
-      if (!app.start(programs[k]) || !app.wait_ready()) return 1;
+      HWND main = start_ready(app, programs[k]);
+      if (!main) return 1;
       const double elapsed = now_ms() - t0;
-      if (!app.close()) return 1;
+      if (!close(app, main, programs[k])) return 1;
       if (i == 0) continue;
       times[k].push_back(elapsed);
       say("start %s run %d %.1f", programs[k].name.c_str(), i, elapsed);
@@ -339,80 +167,106 @@ int run_start(int runs, const std::vector<Program>& programs) {
   return 0;
 }
 
-int run_idle(double seconds, const Program& dovrane, const Program& bare,
-             const Program& countdown) {
-  Running app, base, yardstick;
-  if (!app.start(dovrane) || !app.wait_ready()) return 1;
-  if (!base.start(bare) || !base.wait_ready()) return 1;
-  if (!yardstick.start(countdown) || !yardstick.wait_ready()) return 1;
-  const char* const delay[3] = {"1", "59", "59"};
-  if (!schedule(app, delay)) return 1;
-  Sleep(1500);  // let the countdown take its first steps
-  const long remaining0 = remaining_seconds(app.main());
-  const long yardstick0 = yardstick_seconds(yardstick.main());
-  const double a0 = app.cpu_ms(), b0 = base.cpu_ms(), c0 = yardstick.cpu_ms(), t0 = now_ms();
-  Sleep(static_cast<DWORD>(seconds * 1000));
-  const double a1 = app.cpu_ms(), b1 = base.cpu_ms(), c1 = yardstick.cpu_ms(), t1 = now_ms();
-  const long remaining1 = remaining_seconds(app.main());
-  const long yardstick1 = yardstick_seconds(yardstick.main());
-  if (a0 < 0 || b0 < 0 || c0 < 0 || a1 < 0 || b1 < 0 || c1 < 0) {
-    say("error: the threads' CPU times could not be read, error %lu", GetLastError());
-    return 1;
+// One program of the idle measurement, with what its countdown shows.
+struct Idling {
+  Program program;
+  Process app;
+  HWND main = nullptr;
+  bool counts_down = false;  // a Dovrane, scheduled 1:59:59
+  bool yardstick = false;    // the countdown window
+  double cpu0 = 0, cpu1 = 0;
+  long left0 = 0, left1 = 0;
+
+  long left() const {
+    if (counts_down) return remaining_seconds(dovrane_window(main));
+    return yardstick ? yardstick_seconds(main) : 0;
   }
-  say("idle dovrane cpu_ms %.1f wall_ms %.1f countdown_s %ld", a1 - a0, t1 - t0,
-      remaining0 - remaining1);
-  say("idle countdown cpu_ms %.1f wall_ms %.1f countdown_s %ld", c1 - c0, t1 - t0,
-      yardstick0 - yardstick1);
-  say("idle bare cpu_ms %.1f wall_ms %.1f", b1 - b0, t1 - t0);
-  const bool closed = app.close() & base.close() & yardstick.close();
-  return closed ? 0 : 1;
+};
+
+// Every program over the same wall time: the Dovranes with a countdown
+// running, the countdown window and the bare window beside them.
+int run_idle(double seconds, std::vector<Idling>& programs) {
+  for (Idling& p : programs) {
+    p.main = start_ready(p.app, p.program);
+    if (!p.main) return 1;
+  }
+  for (Idling& p : programs) {
+    if (p.counts_down && !schedule(p.app, dovrane_window(p.main), "1", "59", "59")) return 1;
+  }
+  Sleep(1500);  // let the countdowns take their first steps
+  for (Idling& p : programs) {
+    p.left0 = p.left();
+    p.cpu0 = p.app.cpu_ms();
+  }
+  const double t0 = now_ms();
+  Sleep(static_cast<DWORD>(seconds * 1000));
+  for (Idling& p : programs) p.cpu1 = p.app.cpu_ms();
+  const double t1 = now_ms();
+  bool ok = true;
+  for (Idling& p : programs) {
+    p.left1 = p.left();
+    if (p.cpu0 < 0 || p.cpu1 < 0) {
+      say("error: the threads' CPU times of %s could not be read, error %lu",
+          p.program.name.c_str(), GetLastError());
+      return 1;
+    }
+    say("idle %s cpu_ms %.1f wall_ms %.1f countdown_s %ld", p.program.name.c_str(),
+        p.cpu1 - p.cpu0, t1 - t0, p.left0 - p.left1);
+  }
+  for (Idling& p : programs) ok = close(p.app, p.main, p.program) && ok;
+  return ok ? 0 : 1;
 }
 
 int run_timer(UINT ms) {
-  HWND mark = CreateWindowExA(0, "STATIC", "bench timer", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+  HWND mark = CreateWindowExW(0, L"STATIC", L"bench timer", WS_POPUP, 0, 0, 1, 1, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!mark) {
-    say("error: CreateWindowExA failed, error %lu", GetLastError());
+    say("error: CreateWindowExW failed, error %lu", GetLastError());
     return 1;
   }
   const double t0 = now_ms();
   SetTimer(mark, 1, ms, nullptr);
   EnableWindow(mark, FALSE);
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (msg.message == WM_TIMER && msg.hwnd == mark) {
       MessageBeep(0x0B5E);
       say("timer fired after %.1f ms", now_ms() - t0);
       break;
     }
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   DestroyWindow(mark);
   return 0;
 }
 
-int run_schedule(const Program& dovrane, const char* const delay[3], DWORD wait_s) {
-  Running app;
-  if (!app.start(dovrane) || !app.wait_ready()) return 1;
+int run_schedule(const Program& dovrane, const char* h, const char* m, const char* s,
+                 DWORD wait_s) {
+  Process app;
+  HWND main = start_ready(app, dovrane);
+  if (!main) return 1;
   say("pid %04lx", app.pid());
-  if (!schedule(app, delay)) return 1;
+  if (!schedule(app, dovrane_window(main), h, m, s)) return 1;
   say("scheduled");
   // The shutdown ends this driver too; getting past the wait means it did
   // not come.
-  WaitForSingleObject(app.process(), wait_s * 1000);
+  app.wait_exit(wait_s * 1000);
   say("END");
   return 0;
 }
 
 int usage() {
-  say("usage: startup_probe start <runs> <Dovrane.exe> <bare exe>\n"
-      "       startup_probe idle <seconds> <Dovrane.exe> <bare exe> <countdown exe>\n"
+  say("usage: startup_probe start <runs> <Dovrane.exe> <bare exe> [<other Dovrane.exe>]\n"
+      "       startup_probe idle <seconds> <Dovrane.exe> <bare exe> <countdown exe> "
+      "[<other Dovrane.exe>]\n"
       "       startup_probe timer <ms>\n"
       "       startup_probe schedule <Dovrane.exe> <h> <m> <s> <wait seconds>");
   return 2;
 }
 
-Program dovrane(const char* exe) { return Program{"dovrane", exe, "WTWindow", "Dovrane", 28}; }
+Program dovrane(const char* exe, const char* name = "dovrane") {
+  return Program{name, exe, "WTWindow", "Dovrane", 28};
+}
 Program bare(const char* exe) { return Program{"bare", exe, "BenchBareWindow", "Bare window", 3}; }
 Program countdown(const char* exe) {
   return Program{"countdown", exe, "BenchCountdownWindow", "Countdown window", 2};
@@ -422,19 +276,31 @@ Program countdown(const char* exe) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "start" && argc == 5) {
+  if (mode == "start" && (argc == 5 || argc == 6)) {
     const int runs = std::atoi(argv[2]);
-    return runs > 0 ? run_start(runs, {dovrane(argv[3]), bare(argv[4])}) : usage();
+    std::vector<Program> programs{dovrane(argv[3]), bare(argv[4])};
+    if (argc == 6) programs.push_back(dovrane(argv[5], "other"));
+    return runs > 0 ? run_start(runs, programs) : usage();
   }
-  if (mode == "idle" && argc == 6) {
+  if (mode == "idle" && (argc == 6 || argc == 7)) {
     const double seconds = std::atof(argv[2]);
-    return seconds > 0 ? run_idle(seconds, dovrane(argv[3]), bare(argv[4]), countdown(argv[5]))
-                       : usage();
+    if (seconds <= 0) return usage();
+    std::vector<Idling> programs(argc == 7 ? 4 : 3);
+    programs[0].program = dovrane(argv[3]);
+    programs[0].counts_down = true;
+    programs[1].program = countdown(argv[5]);
+    programs[1].yardstick = true;
+    programs[2].program = bare(argv[4]);
+    if (argc == 7) {
+      programs[3].program = dovrane(argv[6], "other");
+      programs[3].counts_down = true;
+    }
+    return run_idle(seconds, programs);
   }
   if (mode == "timer" && argc == 3) return run_timer(static_cast<UINT>(std::atoi(argv[2])));
   if (mode == "schedule" && argc == 7) {
-    const char* const delay[3] = {argv[3], argv[4], argv[5]};
-    return run_schedule(dovrane(argv[2]), delay, static_cast<DWORD>(std::atoi(argv[6])));
+    return run_schedule(dovrane(argv[2]), argv[3], argv[4], argv[5],
+                        static_cast<DWORD>(std::atoi(argv[6])));
   }
   return usage();
 }

@@ -1,5 +1,7 @@
 #include "tests/e2e/probe.h"
 
+#include <tlhelp32.h>
+
 #include <cstring>
 
 namespace e2e {
@@ -149,7 +151,7 @@ std::vector<Child> children_of(HWND parent) {
 
 Process::~Process() { kill(); }
 
-bool Process::start(const std::string& exe_path, std::string* error) {
+bool Process::start(const std::string& exe_path, std::string* error, bool wait_idle) {
   const std::wstring path = utf8_to_wide(exe_path);
   std::wstring folder = path;
   size_t slash = folder.find_last_of(L"\\/");
@@ -163,8 +165,33 @@ bool Process::start(const std::string& exe_path, std::string* error) {
     return false;
   }
   started_ = true;
-  WaitForInputIdle(info_.hProcess, 10000);
+  if (wait_idle) WaitForInputIdle(info_.hProcess, 10000);
   return true;
+}
+
+double Process::cpu_ms() const {
+  if (!started_) return -1;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  auto ticks = [](const FILETIME& f) {
+    return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+  };
+  unsigned long long total = 0;
+  int threads = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != pid()) continue;
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
+    FILETIME created, exited, kernel, user;
+    if (thread && GetThreadTimes(thread, &created, &exited, &kernel, &user)) {
+      total += ticks(kernel) + ticks(user);
+      ++threads;
+    }
+    if (thread) CloseHandle(thread);
+  }
+  CloseHandle(snapshot);
+  return threads > 0 ? static_cast<double>(total) / 10000.0 : -1;
 }
 
 bool Process::running() const {
@@ -196,7 +223,12 @@ bool Process::kill() {
 
 HWND Process::find_window(const char* cls, const char* title) const {
   for (HWND h : visible_top_windows(pid())) {
-    if (class_name(h) == cls && window_text(h) == title) return h;
+    if (class_name(h) != cls) continue;
+    // The caption as the system keeps it: no message to a program that may
+    // be busy starting up.
+    wchar_t caption[256] = {};
+    GetWindowTextW(h, caption, 256);
+    if (wide_to_gbk(caption) == title) return h;
   }
   return nullptr;
 }

@@ -75,9 +75,10 @@ class Process {
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
 
-  // Starts the executable (UTF-8 path) in its own folder. error gets the
+  // Starts the executable (UTF-8 path) in its own folder, and waits (up to
+  // 10 s) until it waits for input, unless told not to. error gets the
   // reason on failure.
-  bool start(const std::string& exe_path, std::string* error);
+  bool start(const std::string& exe_path, std::string* error, bool wait_idle = true);
   DWORD pid() const { return info_.dwProcessId; }
   HANDLE handle() const { return info_.hProcess; }
   bool running() const;
@@ -86,6 +87,11 @@ class Process {
   DWORD exit_code() const;
   // Ends the process if it still runs. Returns true when it had to.
   bool kill();
+  // Kernel plus user time of the process's threads so far, in milliseconds
+  // (10 ms steps); negative when unknown. Counted thread by thread: Wine
+  // reports no times for another process through GetProcessTimes, but it
+  // does for each of its threads.
+  double cpu_ms() const;
 
   // The visible top-level window of this process with the given class and
   // title, or null.
