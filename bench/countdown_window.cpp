@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+#include "bench/window_main.h"
+
 namespace {
 
 const char kClassName[] = "BenchCountdownWindow";
@@ -72,25 +74,5 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = window_proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  if (RegisterClassA(&wc) == 0) return 1;
-
-  HWND hwnd = CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 176, 112, nullptr, nullptr, instance,
-                              nullptr);
-  if (hwnd == nullptr) return 1;
-  ShowWindow(hwnd, show);
-  UpdateWindow(hwnd);
-
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return static_cast<int>(msg.wParam);
+  return bench::run_window(instance, kClassName, kTitle, window_proc, 176, 112, show, false);
 }

@@ -11,11 +11,17 @@ namespace {
 
 constexpr Colour dark_green = Colour::rgb(0, 128, 0);
 
-ControlDesc edit(int x, int y, int w, int h, bool disabled) {
+// A control of a kind at its place; the builders below add what differs.
+ControlDesc placed(ControlKind kind, int x, int y, int w, int h, const char* text = "") {
   ControlDesc d;
-  d.kind = ControlKind::EditBox;
+  d.kind = kind;
   d.x = x; d.y = y; d.width = w; d.height = h;
-  d.text = "0";
+  d.text = text;
+  return d;
+}
+
+ControlDesc edit(int x, int y, int w, int h, bool disabled) {
+  ControlDesc d = placed(ControlKind::EditBox, x, y, w, h, "0");
   d.disabled = disabled;
   d.tab_stop = true;
   d.background = Colour::rgb(255, 255, 255);
@@ -24,27 +30,19 @@ ControlDesc edit(int x, int y, int w, int h, bool disabled) {
 
 ControlDesc label(int x, int y, int w, int h, const char* caption,
                   Colour colour = Colour::rgb(0, 0, 0)) {
-  ControlDesc d;
-  d.kind = ControlKind::Label;
-  d.x = x; d.y = y; d.width = w; d.height = h;
-  d.text = caption;
+  ControlDesc d = placed(ControlKind::Label, x, y, w, h, caption);
   d.text_colour = colour;
   return d;
 }
 
 ControlDesc button(int x, int y, int w, int h, const char* caption) {
-  ControlDesc d;
-  d.kind = ControlKind::Button;
-  d.x = x; d.y = y; d.width = w; d.height = h;
-  d.text = caption;
+  ControlDesc d = placed(ControlKind::Button, x, y, w, h, caption);
   d.tab_stop = true;
   return d;
 }
 
 ControlDesc timer(int x, int y) {
-  ControlDesc d;
-  d.kind = ControlKind::Timer;
-  d.x = x; d.y = y; d.width = 26; d.height = 26;
+  ControlDesc d = placed(ControlKind::Timer, x, y, 26, 26);
   d.visible = false;
   return d;
 }
@@ -61,10 +59,7 @@ ControlDesc clock_field() {
 }
 
 ControlDesc link() {
-  ControlDesc d;
-  d.kind = ControlKind::HyperLinker;
-  d.x = 8; d.y = 200; d.width = 152; d.height = 24;
-  d.text = "Lumtrek";
+  ControlDesc d = placed(ControlKind::HyperLinker, 8, 200, 152, 24, "Lumtrek");
   d.text_colour = Colour::rgb(0, 96, 192);
   d.hover_colour = Colour::rgb(144, 0, 255);
   return d;

@@ -190,10 +190,7 @@ void scenario_schedule(const std::string& exe) {
 
   SYSTEMTIME before{};
   GetLocalTime(&before);
-  if (!click(w, "按钮1")) return;
-  HWND button = w.control("按钮1");
-  std::vector<MessageBoxView> boxes = answer_boxes(
-      app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs, 15000);
+  std::vector<MessageBoxView> boxes = press_schedule(app, w);
   Fields fields = read_fields(w);
   SYSTEMTIME after{};
   GetLocalTime(&after);
@@ -232,10 +229,7 @@ void scenario_empty_fields(const std::string& exe) {
   Window w;
   if (!launch(app, exe, w)) return;
   if (!fill_delay(w, "", "0", "")) return;
-  if (!click(w, "按钮1")) return;
-  HWND button = w.control("按钮1");
-  std::vector<MessageBoxView> boxes = answer_boxes(
-      app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs, 20000);
+  std::vector<MessageBoxView> boxes = press_schedule(app, w, 20000);
   check_boxes("confirmation, then a warning per empty field", boxes,
               {"小时0分钟秒后关机", kEmptyWarning, kEmptyWarning});
   check_fields(read_fields(w), {{"编辑框5", ""}, {"编辑框6", "0"}, {"编辑框7", ""}});
@@ -274,11 +268,8 @@ void scenario_close_button(const std::string& exe) {
   Window w;
   if (!launch(app, exe, w)) return;
   // With a shutdown pending, 关闭 stops it and ends the program.
-  if (!fill_delay(w, "0", "5", "0")) return;
-  if (!click(w, "按钮1")) return;
-  HWND button = w.control("按钮1");
-  std::vector<MessageBoxView> boxes = answer_boxes(
-      app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs, 15000);
+  std::vector<MessageBoxView> boxes;
+  schedule_delay(app, w, "0", "5", "0", &boxes);
   check_boxes("scheduled", boxes, {"0小时5分钟0秒后关机"});
   if (!click(w, "按钮2")) return;
   check_exit_zero(app, "关闭");
@@ -324,8 +315,7 @@ void scenario_unicode(const std::string& exe) {
 
     // Full-width digits count as their ASCII forms: 30 minutes.
     std::vector<MessageBoxView> boxes;
-    bool scheduled = schedule_delay(app, w, "0", "３０", "0", &boxes);
-    check(scheduled, "0/３０/0 scheduled", "按钮1 disabled after the confirmation", describe(boxes));
+    schedule_checked(app, w, "0", "３０", "0", &boxes);
     check_boxes("full-width minutes", boxes, {"0小时３０分钟0秒后关机"});
     check_traced("the confirmation is one MessageBoxW call", app.pid(), "MessageBoxW",
                  {"MessageBoxW(00000000," + relay_text("0小时３０分钟0秒后关机") + "," +
@@ -334,6 +324,19 @@ void scenario_unicode(const std::string& exe) {
     check(set == 1, "shutdown timer set to 30 minutes", "one SetTimer(...,1000,1800000,NULL)",
           num(set) + " such call(s)");
     check_fields(read_fields(w), {{"编辑框6", "３０"}});
+    app.kill();
+  }
+  {
+    // The plain confirmation, as any system shows it.
+    Process app;
+    Window w;
+    if (!launch(app, exe, w)) return;
+    std::vector<MessageBoxView> boxes;
+    schedule_checked(app, w, "1", "30", "0", &boxes);
+    check_boxes("1/30/0", boxes, {"1小时30分钟0秒后关机"});
+    int set = timers_set_to(app.pid(), 5400000);
+    check(set == 1, "shutdown timer set to 90 minutes", "one SetTimer(...,1000,5400000,NULL)",
+          num(set) + " such call(s)");
     app.kill();
   }
   {
@@ -349,10 +352,7 @@ void scenario_unicode(const std::string& exe) {
     check(typed, "编辑框1 takes U+0E01 U+0031", "held as typed", relay_text_wide(window_text_wide(hours)));
     set_window_text(w.control("编辑框2"), "1");
     set_window_text(w.control("编辑框3"), "0");
-    if (!click(w, "按钮1")) return;
-    HWND button = w.control("按钮1");
-    std::vector<MessageBoxView> boxes = answer_boxes(
-        app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs, 15000);
+    std::vector<MessageBoxView> boxes = press_schedule(app, w);
     check_boxes("a character outside GBK reads as ?", boxes, {"?1小时1分钟0秒后关机"});
     check_fields(read_fields(w), {{"编辑框5", "?1"}});
     check(window_text_wide(hours) == thai_ko_1, "编辑框1 still shows what was typed",
@@ -441,9 +441,7 @@ void scenario_planted_dlls(const std::string& exe) {
     Process app;
     Window w;
     if (!launch(app, exe, w)) return;
-    std::vector<MessageBoxView> boxes;
-    bool scheduled = schedule_delay(app, w, "1", "0", "0", &boxes);
-    check(scheduled, "1/0/0 scheduled", "按钮1 disabled after the confirmation", describe(boxes));
+    schedule_checked(app, w, "1", "0", "0");
     // The link: the shell and what it loads.
     HWND link = w.control("超级链接框1");
     RECT r{};

@@ -280,14 +280,29 @@ bool click(const Window& w, const char* name) {
   return true;
 }
 
+std::vector<MessageBoxView> press_schedule(Process& app, const Window& w, unsigned timeout_ms) {
+  if (!click(w, "按钮1")) return {};
+  HWND button = w.control("按钮1");
+  return answer_boxes(app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs,
+                      timeout_ms);
+}
+
 bool schedule_delay(Process& app, const Window& w, const char* hours, const char* minutes,
                     const char* seconds, std::vector<MessageBoxView>* boxes) {
-  if (!fill_delay(w, hours, minutes, seconds) || !click(w, "按钮1")) return false;
-  HWND button = w.control("按钮1");
-  std::vector<MessageBoxView> seen = answer_boxes(
-      app, w.main, [&] { return !IsWindowEnabled(button); }, kBoxTimeoutMs, 15000);
+  if (!fill_delay(w, hours, minutes, seconds)) return false;
+  std::vector<MessageBoxView> seen = press_schedule(app, w);
   if (boxes) *boxes = seen;
-  return !IsWindowEnabled(button);
+  return !IsWindowEnabled(w.control("按钮1"));
+}
+
+bool schedule_checked(Process& app, const Window& w, const char* hours, const char* minutes,
+                      const char* seconds, std::vector<MessageBoxView>* boxes) {
+  std::vector<MessageBoxView> seen;
+  bool scheduled = schedule_delay(app, w, hours, minutes, seconds, &seen);
+  check(scheduled, std::string(hours) + "/" + minutes + "/" + seconds + " scheduled",
+        "按钮1 disabled after the confirmation", describe(seen));
+  if (boxes) *boxes = seen;
+  return scheduled;
 }
 
 // The texts of the ten edit boxes, read in one go: the countdown and the
@@ -471,30 +486,44 @@ std::string pid_text(DWORD pid) {
 
 bool trace_available() { return !trace_path().empty() && file_exists(trace_path()); }
 
-std::vector<std::string> traced_calls(DWORD pid, const std::string& function) {
+namespace {
+
+// The trace lines of process `pid` that hold `marker` ("Call " or "Ret  "),
+// each cut to what follows the marker.
+std::vector<std::string> traced_lines(DWORD pid, const char* marker) {
   std::vector<std::string> out;
   const std::string p = pid_text(pid);
+  const std::string m = std::string(":") + marker;
   for (const std::string& line : file_lines(trace_path())) {
-    size_t call = line.find(":Call ");
-    if (call == std::string::npos || !line_of_process(line, p)) continue;
-    size_t name = line.find("." + function + "(", call);
-    if (name == std::string::npos) continue;
-    size_t end = line.rfind(") ret=");
-    if (end == std::string::npos || end < name) continue;
-    out.push_back(normalised(line.substr(name + 1, end + 1 - (name + 1))));
+    size_t at = line.find(m);
+    if (at != std::string::npos && line_of_process(line, p)) out.push_back(line.substr(at + m.size()));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string> traced_calls(DWORD pid, const std::string& function) {
+  // "user32.MessageBoxW(...) ret=140002223"
+  std::vector<std::string> out;
+  for (const std::string& call : traced_lines(pid, "Call ")) {
+    size_t name = call.find("." + function + "(");
+    size_t end = call.rfind(") ret=");
+    if (name == std::string::npos || end == std::string::npos || end < name) continue;
+    out.push_back(normalised(call.substr(name + 1, end + 1 - (name + 1))));
   }
   return out;
 }
 
 std::vector<std::string> traced_returns(DWORD pid, const std::string& function) {
+  // "user32.MessageBoxW() retval=00000001 ret=140002223"
   std::vector<std::string> out;
-  const std::string p = pid_text(pid);
-  for (const std::string& line : file_lines(trace_path())) {
-    size_t ret = line.find(":Ret  ");
-    if (ret == std::string::npos || !line_of_process(line, p)) continue;
-    if (line.find("." + function + "() retval=", ret) == std::string::npos) continue;
-    size_t value = line.find("retval=") + 7;
-    out.push_back(line.substr(value, line.find(' ', value) - value));
+  const std::string returned = "." + function + "() retval=";
+  for (const std::string& ret : traced_lines(pid, "Ret  ")) {
+    size_t at = ret.find(returned);
+    if (at == std::string::npos) continue;
+    size_t value = at + returned.size();
+    out.push_back(ret.substr(value, ret.find(' ', value) - value));
   }
   return out;
 }

@@ -115,11 +115,18 @@ void check_boxes(const std::string& name, const std::vector<MessageBoxView>& see
 bool fill_delay(const Window& w, const char* hours, const char* minutes, const char* seconds);
 // Posts BM_CLICK to the named button.
 bool click(const Window& w, const char* name);
-// Types the delay, presses 确定 and answers the boxes with OK until 按钮1 is
-// disabled (the delay is scheduled) or no box has come for a while. Returns
-// whether 按钮1 ended up disabled; boxes (if given) gets the boxes seen.
+// Presses 确定 and answers the boxes with OK until 按钮1 is disabled (the
+// delay is scheduled), or no box has come for kBoxTimeoutMs, or timeout_ms
+// has passed. Returns the boxes seen.
+std::vector<MessageBoxView> press_schedule(Process& app, const Window& w,
+                                           unsigned timeout_ms = 15000);
+// Types the delay and presses 确定 as above. Returns whether 按钮1 ended up
+// disabled; boxes (if given) gets the boxes seen.
 bool schedule_delay(Process& app, const Window& w, const char* hours, const char* minutes,
                     const char* seconds, std::vector<MessageBoxView>* boxes = nullptr);
+// The same, with one check that it was scheduled ("h/m/s scheduled").
+bool schedule_checked(Process& app, const Window& w, const char* hours, const char* minutes,
+                      const char* seconds, std::vector<MessageBoxView>* boxes = nullptr);
 
 // The texts of the ten edit boxes, read in one go: the countdown and the
 // clock rewrite some of them every second.

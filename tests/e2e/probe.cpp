@@ -28,47 +28,33 @@ std::vector<HWND> visible_top_windows(DWORD pid) {
   EnumWindows(collect_visible_top, reinterpret_cast<LPARAM>(&q));
   return q.found;
 }
+
+std::wstring to_wide(UINT code_page, const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int in = static_cast<int>(text.size());
+  int n = MultiByteToWideChar(code_page, 0, text.data(), in, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(code_page, 0, text.data(), in, &wide[0], n);
+  return wide;
+}
+
+std::string from_wide(UINT code_page, const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  const int in = static_cast<int>(wide.size());
+  int n = WideCharToMultiByte(code_page, 0, wide.data(), in, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(code_page, 0, wide.data(), in, &out[0], n, nullptr, nullptr);
+  return out;
+}
+
 }  // namespace
 
-std::wstring gbk_to_wide(const std::string& gbk) {
-  if (gbk.empty()) return std::wstring();
-  int n = MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(kGbk, 0, gbk.data(), static_cast<int>(gbk.size()), &wide[0], n);
-  return wide;
-}
-
-std::string wide_to_gbk(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  int n = WideCharToMultiByte(kGbk, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              nullptr, nullptr);
-  if (n <= 0) return std::string();
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kGbk, 0, wide.data(), static_cast<int>(wide.size()), &out[0], n, nullptr,
-                      nullptr);
-  return out;
-}
-
-std::string wide_to_utf8(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              nullptr, nullptr);
-  if (n <= 0) return std::string();
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &out[0], n,
-                      nullptr, nullptr);
-  return out;
-}
-
-std::wstring utf8_to_wide(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
-  return wide;
-}
+std::wstring gbk_to_wide(const std::string& gbk) { return to_wide(kGbk, gbk); }
+std::string wide_to_gbk(const std::wstring& wide) { return from_wide(kGbk, wide); }
+std::string wide_to_utf8(const std::wstring& wide) { return from_wide(CP_UTF8, wide); }
+std::wstring utf8_to_wide(const std::string& utf8) { return to_wide(CP_UTF8, utf8); }
 
 std::string to_utf8(const std::string& gbk) {
   if (gbk.empty()) return gbk;

@@ -455,10 +455,7 @@ void scenario_show_countdown(const std::string& exe, const std::string& stop_fil
   Process app;
   Window w;
   if (!launch(app, exe, w)) return;
-  std::vector<MessageBoxView> boxes;
-  bool scheduled = schedule_delay(app, w, "0", "1", "30", &boxes);
-  check(scheduled, "0/1/30 scheduled", "按钮1 disabled after the confirmation", describe(boxes));
-  if (!scheduled) return;
+  if (!schedule_checked(app, w, "0", "1", "30")) return;
   HWND secs = w.control("编辑框7");
   bool ticked = wait_until([&] { return window_text(secs) != "30"; }, 3000);
   check(ticked, "countdown running", "编辑框7 below 30 within 3 s", quoted(window_text(secs)));

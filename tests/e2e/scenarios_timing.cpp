@@ -189,10 +189,7 @@ void scenario_countdown(const std::string& exe) {
   Process app;
   Window w;
   if (!launch(app, exe, w)) return;
-  std::vector<MessageBoxView> boxes;
-  bool scheduled = schedule_delay(app, w, "0", "1", "5", &boxes);
-  check(scheduled, "0/1/5 scheduled", "按钮1 disabled after the confirmation", describe(boxes));
-  if (!scheduled) return;
+  if (!schedule_checked(app, w, "0", "1", "5")) return;
 
   // Remaining fields after k ticks of a 0/1/5 delay; the sixth tick shows
   // the borrow through a minute field that has reached "0".
@@ -262,12 +259,10 @@ void scenario_fold(const std::string& exe) {
   // the ticks have something to fold whatever the time of day.
   SYSTEMTIME before{};
   GetLocalTime(&before);
-  std::vector<MessageBoxView> boxes;
-  bool scheduled = schedule_delay(app, w, "30", "70", "45", &boxes);
+  const bool scheduled = schedule_checked(app, w, "30", "70", "45");
   Fields written = read_fields(w);
   SYSTEMTIME after{};
   GetLocalTime(&after);
-  check(scheduled, "30/70/45 scheduled", "按钮1 disabled after the confirmation", describe(boxes));
   if (!scheduled) return;
   bool before_tick = written["编辑框7"] == "45";
 
@@ -330,11 +325,8 @@ void scenario_close_countdown(const std::string& exe) {
   Process app;
   Window w;
   if (!launch(app, exe, w)) return;
-  std::vector<MessageBoxView> boxes;
-  bool scheduled = schedule_delay(app, w, "0", "0", "3", &boxes);
+  if (!schedule_checked(app, w, "0", "0", "3")) return;
   unsigned long long scheduled_at = now_ms();
-  check(scheduled, "0/0/3 scheduled", "按钮1 disabled after the confirmation", describe(boxes));
-  if (!scheduled) return;
   if (!click(w, "按钮2")) return;
   check_exit_zero(app, "关闭 before the delay");
   unsigned long long closed_after = now_ms() - scheduled_at;
@@ -354,11 +346,8 @@ void scenario_power_off(const std::string& exe) {
   char pid[16];
   snprintf(pid, sizeof pid, "%04lx", static_cast<unsigned long>(app.pid()));
   print_line(std::string("PID ") + pid);
-  std::vector<MessageBoxView> boxes;
-  bool scheduled = schedule_delay(app, w, "0", "0", "3", &boxes);
+  if (!schedule_checked(app, w, "0", "0", "3")) return;
   print_line("SCHEDULED at tick " + num(static_cast<long long>(GetTickCount())));
-  check(scheduled, "0/0/3 scheduled", "按钮1 disabled after the confirmation", describe(boxes));
-  if (!scheduled) return;
   // The power-off request ends every process of the session, this driver
   // included; getting past this wait means it never came.
   Sleep(15000);
