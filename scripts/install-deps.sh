@@ -14,7 +14,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   mingw-w64
   wine wine64 fonts-wine xvfb xauth xdotool imagemagick x11-utils
-  fonts-wqy-microhei locales
+  fonts-wqy-microhei fonts-arphic-gbsn00lp locales
 )
 
 # The end-to-end tests run the program under zh_CN.UTF-8, for which Wine

@@ -108,6 +108,36 @@ ws_new_prefix() {
   # A persistent server keeps the registry loaded between programs.
   wineserver -p
   [[ -f $WINEPREFIX/system.reg ]] || { ws_log "prefix not created"; return 1; }
+  ws_use_system_fonts
+}
+
+# Makes the prefix draw text as a Windows system does (done by ws_new_prefix):
+# - Wine's own fonts in C:\windows\Fonts. Debian's Wine looks for them in a
+#   folder it cannot reach (/usr/share/wine/../fonts), so without them the
+#   caption buttons come out as the letters "0 1 r" (Marlett's glyphs) and
+#   Tahoma, the English GUI font, is missing.
+# - SimSun, the Chinese GUI font Wine asks for (DEFAULT_GUI_FONT is
+#   "MS Shell Dlg", which Wine substitutes by SimSun in Chinese), is the
+#   Song font "AR PL SungtiL GB" (Debian's fonts-arphic-gbsn00lp), which has
+#   SimSun's metrics at 9 points: 12-pixel ideographs, 6-pixel digits.
+# - On a system of another language Tahoma and its kin link to the same font
+#   for the Chinese characters, as an English Windows links them to SimSun.
+ws_use_system_fonts() {
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts song=gbsn00lp.ttf face='AR PL SungtiL GB'
+  mkdir -p "$fonts" && cp /usr/share/wine/fonts/*.ttf "$fonts/" || {
+    ws_log "Wine's fonts (/usr/share/wine/fonts, package fonts-wine) missing"
+    return 1
+  }
+  [[ $(fc-list : file 2>/dev/null) == *"/$song"* ]] || {
+    ws_log "font $face missing (package fonts-arphic-gbsn00lp; scripts/install-deps.sh)"
+    return 1
+  }
+  ws_reg_add 'HKCU\Software\Wine\Fonts\Replacements' SimSun REG_SZ "$face" || return 1
+  local linked
+  for linked in Tahoma 'Microsoft Sans Serif' 'MS Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$linked" /t REG_MULTI_SZ /d "$song,$face" /f >/dev/null 2>&1 || return 1
+  done
 }
 
 # Ends every program of the current prefix and its wineserver.
@@ -131,9 +161,18 @@ ws_set_dpi() {
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
 }
 
-# The Windows version the prefix reports (win7, win81, win10, win11, ...).
+# The Windows version the prefix reports (win7, win81, win10, win11, ...),
+# from the next ws_restart_server on. Wine 8.0's winecfg has no win11: Windows
+# 11 is Windows 10.0 with a build number from 22000 on, which is what the
+# programs are told then.
 ws_set_windows_version() {
-  wine winecfg -v "$1" >/dev/null 2>&1
+  wine winecfg -v "$1" >/dev/null 2>&1 && return 0
+  [[ $1 == win11 ]] && wine winecfg -v win10 >/dev/null 2>&1 || return 1
+  local value
+  for value in CurrentBuild CurrentBuildNumber; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' /v "$value" /t REG_SZ \
+      /d 22000 /f >/dev/null 2>&1 || return 1
+  done
 }
 
 # ws_reg_add 'HKCU\Software\...' NAME TYPE DATA

@@ -322,7 +322,7 @@ for version in win7 win81 win10 win11; do
     environment_failure "Windows version $version not set"
   reported=$(wine cmd /c ver 2>/dev/null | tr -d '\r' | grep -o '[0-9][0-9.]*[0-9]' | head -1)
   case $version in
-    win7) want=6.1.7601 ;; win81) want=6.3.9600 ;; win10) want=10.0.19043 ;; win11) want=10.0.22000 ;;
+    win7) want=6.1.7601 ;; win81) want=6.3.9600 ;; win10) want=10.0.18362 ;; win11) want=10.0.22000 ;;
   esac
   if [[ $reported == "$want"* ]]; then
     record PASS "[$label version] the prefix reports Windows $reported"
