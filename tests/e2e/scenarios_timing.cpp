@@ -266,35 +266,36 @@ void scenario_fold(const std::string& exe) {
   if (!scheduled) return;
   bool before_tick = written["编辑框7"] == "45";
 
-  // The candidates for the clock readings of the Schedule command.
-  int from = seconds_of_day(before);
-  int to = seconds_of_day(after);
-  if (to < from) to += 24 * 3600;
+  // What the Schedule command may have written, then what each tick makes
+  // of it: hour and minute folded, the second left as it is.
+  const ShutdownTimes written_times = shutdown_times(before, after, 30, 70, 45);
   auto fold_hour = [](int v) {
     if (v > 48) v -= 48;
     if (v > 24) v -= 24;
     return v;
   };
   auto fold_minute = [](int v) { return v > 60 ? v - 60 : v; };
+  auto folded = [](const std::set<std::string>& texts, int (*fold)(int), int ticks) {
+    std::set<std::string> out;
+    for (const std::string& t : texts) {
+      int v = std::stoi(t);
+      for (int k = 0; k < ticks; ++k) v = fold(v);
+      out.insert(num(v));
+    }
+    return out;
+  };
   struct Stage {
     const char* when;
     const char* seconds_field;  // 编辑框7 at this stage
     std::set<std::string> hours, minutes, seconds;
   };
-  Stage stages[] = {{"before the first tick", "45", {}, {}, {}},
-                    {"after the first tick", "44", {}, {}, {}},
-                    {"after the second tick", "43", {}, {}, {}}};
-  for (int s = from; s <= to; ++s) {
-    int t = s % (24 * 3600);
-    int hour = t / 3600 + 30, minute = t / 60 % 60 + 70, second = t % 60 + 45;
-    for (Stage& st : stages) {
-      st.hours.insert(num(hour));
-      st.minutes.insert(num(minute));
-      // The second is written once and left as it is.
-      st.seconds.insert(num(second));
-      hour = fold_hour(hour);
-      minute = fold_minute(minute);
-    }
+  Stage stages[3] = {{"before the first tick", "45", {}, {}, {}},
+                     {"after the first tick", "44", {}, {}, {}},
+                     {"after the second tick", "43", {}, {}, {}}};
+  for (int ticks = 0; ticks < 3; ++ticks) {
+    stages[ticks].hours = folded(written_times.hours, fold_hour, ticks);
+    stages[ticks].minutes = folded(written_times.minutes, fold_minute, ticks);
+    stages[ticks].seconds = written_times.seconds;
   }
   for (int i = 0; i < 3; ++i) {
     Stage& st = stages[i];
