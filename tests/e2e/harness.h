@@ -191,7 +191,8 @@ std::vector<std::string> file_lines(const std::string& path);
 bool trace_available();
 // The calls of `function` (e.g. "MessageBoxW") that process `pid` made, in
 // order, each as "MessageBoxW(00000000,L\"...\",...)": module name and the
-// addresses in front of texts left out, so they can be compared.
+// addresses in front of texts left out, and every other number cut to its
+// low 32 bits (the trace writes whole registers), so they can be compared.
 std::vector<std::string> traced_calls(DWORD pid, const std::string& function);
 // The return values of those calls, in order ("00000001").
 std::vector<std::string> traced_returns(DWORD pid, const std::string& function);
