@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace e2e {
@@ -145,8 +146,20 @@ bool Process::start(const std::string& exe_path, std::string* error, bool wait_i
   std::wstring command = L"\"" + path + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  if (!CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.c_str(), &si, &info_)) {
+  auto create = [&] {
+    return CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &si, &info_) != FALSE;
+  };
+  bool created = create();
+  // Under load Wine now and then fails to start a process at all
+  // (ERROR_INTERNAL_ERROR, before any of the program runs); that says
+  // nothing about the program, so the start is tried once more.
+  if (!created && GetLastError() == ERROR_INTERNAL_ERROR) {
+    std::printf("note: CreateProcessW failed with ERROR_INTERNAL_ERROR; starting once more\n");
+    Sleep(500);
+    created = create();
+  }
+  if (!created) {
     if (error) *error = "CreateProcessW failed, error " + std::to_string(GetLastError());
     return false;
   }
