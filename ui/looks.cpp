@@ -94,14 +94,10 @@ std::vector<DrawStep> button_look(const ButtonState& s, int w, int h, ColourRef 
 
   if (s.focused) steps.push_back(step(StepKind::FocusRect, inset(w, h, scale_to_dpi(3, dpi)), 0));
 
-  Rect caption = face_area;
-  if (s.pressed) {
-    const int shift = line;
-    caption.left += shift;
-    caption.top += shift;
-    caption.right += shift;
-    caption.bottom += shift;
-  }
+  // A pressed caption moves right and down by one line.
+  const int shift = s.pressed ? line : 0;
+  const Rect caption{face_area.left + shift, face_area.top + shift, face_area.right + shift,
+                     face_area.bottom + shift};
   steps.push_back(step(StepKind::Caption, caption,
                        s.disabled ? colour_ref(165, 162, 148) : colour_ref(0, 0, 0)));
   return steps;

@@ -44,7 +44,6 @@ struct DrawStep {
   int line = 1;  // Frame only
 };
 
-
 struct ButtonState {
   bool disabled = false;
   bool pressed = false;

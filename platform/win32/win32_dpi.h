@@ -11,6 +11,8 @@
 #endif
 #include <windows.h>
 
+#include "platform/win32/win32_dll_search.h"
+
 namespace dv::win32 {
 
 // GetDpiForSystem where the system has it (Windows 10 1607 on), otherwise
@@ -18,9 +20,7 @@ namespace dv::win32 {
 // once: a system DPI only changes with a new logon.
 inline int system_dpi() {
   static const int dpi = [] {
-    using GetDpiForSystemFn = UINT(WINAPI*)();
-    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem");
-    if (const auto get = reinterpret_cast<GetDpiForSystemFn>(reinterpret_cast<void (*)()>(found))) {
+    if (const auto get = optional_entry<UINT(WINAPI*)()>(L"user32.dll", "GetDpiForSystem")) {
       if (const UINT d = get()) return static_cast<int>(d);
     }
     int d = 0;

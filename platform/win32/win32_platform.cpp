@@ -68,16 +68,16 @@ void Win32Platform::exit_process(int code) {
 void Win32Platform::set_event_sink(EventSink* sink) { sink_ = sink; }
 
 bool Win32Platform::create_window(const WindowDesc& desc) {
-  const win32::WideText class_name = win32::widen(desc.class_name.empty() ? "WTWindow" : desc.class_name);
+  const win32::WideText class_name =
+      win32::widen(desc.class_name.empty() ? "WTWindow" : desc.class_name);
   if (!register_main_class(class_name.c_str()) || !register_control_classes()) return false;
 
   // Fixed single frame: no WS_THICKFRAME, no WS_MAXIMIZEBOX. The place is
   // set when the window is shown, centred by the caller.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                       WS_CLIPCHILDREN;
-  HWND hwnd = CreateWindowExW(0, class_name.c_str(), win32::widen(desc.title).c_str(), style, 0, 0,
-                              desc.width, desc.height, nullptr, nullptr,
-                              instance_, this);
+  HWND hwnd = CreateWindowExW(0, class_name.c_str(), win32::widen(desc.title).c_str(), style,
+                              0, 0, desc.width, desc.height, nullptr, nullptr, instance_, this);
   if (hwnd == nullptr) return false;
   main_ = hwnd;
 
