@@ -16,11 +16,13 @@ root=$(pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/dovrane-repro.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
+# The tree as it is: tracked and new files, less those deleted from the
+# work tree but still in the index.
 copy_tree() {  # copy_tree DEST
   mkdir -p "$1"
-  git -C "$root" ls-files -z --cached --others --exclude-standard |
-    (cd "$root" && xargs -0 cp --parents -t "$1" 2>/dev/null) || true
-  # Files deleted in the work tree but still in the index are skipped above.
+  (cd "$root" && git ls-files -z --cached --others --exclude-standard |
+    while IFS= read -r -d '' f; do if [[ -e $f ]]; then printf '%s\0' "$f"; fi; done |
+    xargs -0 cp --parents -t "$1")
 }
 
 sums=()

@@ -135,8 +135,8 @@ ws_use_system_fonts() {
   ws_reg_add 'HKCU\Software\Wine\Fonts\Replacements' SimSun REG_SZ "$face" || return 1
   local linked
   for linked in Tahoma 'Microsoft Sans Serif' 'MS Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-      /v "$linked" /t REG_MULTI_SZ /d "$song,$face" /f >/dev/null 2>&1 || return 1
+    ws_reg_add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      "$linked" REG_MULTI_SZ "$song,$face" || return 1
   done
 }
 
@@ -158,7 +158,7 @@ ws_restart_server() {
 # The system DPI of the prefix (96 is 100 % display scaling), from the next
 # ws_restart_server on.
 ws_set_dpi() {
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  ws_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$1"
 }
 
 # The Windows version the prefix reports (win7, win81, win10, win11, ...),
@@ -170,8 +170,8 @@ ws_set_windows_version() {
   [[ $1 == win11 ]] && wine winecfg -v win10 >/dev/null 2>&1 || return 1
   local value
   for value in CurrentBuild CurrentBuildNumber; do
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' /v "$value" /t REG_SZ \
-      /d 22000 /f >/dev/null 2>&1 || return 1
+    ws_reg_add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' "$value" REG_SZ 22000 ||
+      return 1
   done
 }
 

@@ -197,9 +197,7 @@ void scenario_schedule(const std::string& exe) {
 
   check_boxes("confirmation, no warning", boxes, {"0小时20分钟45秒后关机"});
   // The box as the program asked for it: no owner, MB_OK | MB_TASKMODAL.
-  check_traced("the confirmation is one MessageBoxW call", app.pid(), "MessageBoxW",
-               {"MessageBoxW(00000000," + relay_text("0小时20分钟45秒后关机") + "," +
-                relay_text(kCaption) + ",00002000)"});
+  check_confirmation_traced(app.pid(), "0小时20分钟45秒后关机");
   check_fields(fields, {{"编辑框5", "0"}, {"编辑框6", "20"}, {"编辑框7", "45"}});
 
   // Shutdown time = clock + delay, each part on its own, no carry. The clock
@@ -214,9 +212,7 @@ void scenario_schedule(const std::string& exe) {
   check_one_of("编辑框10", allowed.seconds);
 
   // The shutdown timer runs for the whole delay: 20 min 45 s.
-  int set = timers_set_to(app.pid(), 1245000);
-  check(set == 1, "shutdown timer set to 1245000 ms", "one SetTimer(...,1000,1245000,NULL)",
-        num(set) + " such call(s)");
+  check_timer_set(app.pid(), 1245000, 1, "shutdown timer set to 1245000 ms");
   check_enabled(w, {"按钮1", "编辑框1", "编辑框2", "编辑框3"}, false);
   check_enabled(w, {"按钮2"}, true);
 
@@ -258,8 +254,7 @@ void scenario_overlong(const std::string& exe) {
   bool ended = app.wait_exit(1500);
   check(!ended, "program still running 1.5 s after the refusal", "running",
         ended ? "ended with code " + num(static_cast<long>(app.exit_code())) : "running");
-  check(timers_set_to(app.pid(), 704) == 0, "no shutdown timer of the cut-off 704 ms",
-        "no SetTimer(...,704,...)", num(timers_set_to(app.pid(), 704)) + " such call(s)");
+  check_timer_set(app.pid(), 704, 0, "no shutdown timer of the cut-off 704 ms");
   app.kill();
 }
 
@@ -317,12 +312,8 @@ void scenario_unicode(const std::string& exe) {
     std::vector<MessageBoxView> boxes;
     schedule_checked(app, w, "0", "３０", "0", &boxes);
     check_boxes("full-width minutes", boxes, {"0小时３０分钟0秒后关机"});
-    check_traced("the confirmation is one MessageBoxW call", app.pid(), "MessageBoxW",
-                 {"MessageBoxW(00000000," + relay_text("0小时３０分钟0秒后关机") + "," +
-                  relay_text(kCaption) + ",00002000)"});
-    int set = timers_set_to(app.pid(), 1800000);
-    check(set == 1, "shutdown timer set to 30 minutes", "one SetTimer(...,1000,1800000,NULL)",
-          num(set) + " such call(s)");
+    check_confirmation_traced(app.pid(), "0小时３０分钟0秒后关机");
+    check_timer_set(app.pid(), 1800000, 1, "shutdown timer set to 30 minutes");
     check_fields(read_fields(w), {{"编辑框6", "３０"}});
     app.kill();
   }
@@ -334,9 +325,7 @@ void scenario_unicode(const std::string& exe) {
     std::vector<MessageBoxView> boxes;
     schedule_checked(app, w, "1", "30", "0", &boxes);
     check_boxes("1/30/0", boxes, {"1小时30分钟0秒后关机"});
-    int set = timers_set_to(app.pid(), 5400000);
-    check(set == 1, "shutdown timer set to 90 minutes", "one SetTimer(...,1000,5400000,NULL)",
-          num(set) + " such call(s)");
+    check_timer_set(app.pid(), 5400000, 1, "shutdown timer set to 90 minutes");
     app.kill();
   }
   {
@@ -357,9 +346,7 @@ void scenario_unicode(const std::string& exe) {
     check_fields(read_fields(w), {{"编辑框5", "?1"}});
     check(window_text_wide(hours) == thai_ko_1, "编辑框1 still shows what was typed",
           relay_text_wide(thai_ko_1), relay_text_wide(window_text_wide(hours)));
-    int set = timers_set_to(app.pid(), 60000);
-    check(set == 1, "\"?1\" hours count as 0: a 1-minute shutdown timer",
-          "one SetTimer(...,1000,60000,NULL)", num(set) + " such call(s)");
+    check_timer_set(app.pid(), 60000, 1, "\"?1\" hours count as 0: a 1-minute shutdown timer");
     app.kill();
   }
 }
@@ -513,14 +500,8 @@ void scenario_relay_probe() {
                 "00000000,00000001)"});
   // winebrowser hands the address to the recording command, asynchronously.
   const std::string log = browser_log();
-  bool received = wait_until(
-      [&] {
-        for (const std::string& line : file_lines(log)) {
-          if (line == "https://e2e-probe.invalid/open") return true;
-        }
-        return false;
-      },
-      15000);
+  bool received =
+      wait_until([] { return times_opened("https://e2e-probe.invalid/open") > 0; }, 15000);
   check(received, "the address reached the recording browser",
         "https://e2e-probe.invalid/open in " + log, received ? "received" : "not received");
 }

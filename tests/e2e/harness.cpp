@@ -393,6 +393,12 @@ std::string environment(const wchar_t* name) {
 
 std::string browser_log() { return environment(L"DOVRANE_E2E_BROWSER_LOG"); }
 
+int times_opened(const std::string& address) {
+  int n = 0;
+  for (const std::string& line : file_lines(browser_log())) n += line == address ? 1 : 0;
+  return n;
+}
+
 // ---------------------------------------------------------------------------
 // Files
 
@@ -593,6 +599,18 @@ int timers_set_to(DWORD pid, unsigned long ms) {
     if (c.size() > tail.size() && c.compare(c.size() - tail.size(), tail.size(), tail) == 0) ++n;
   }
   return n;
+}
+
+void check_timer_set(DWORD pid, unsigned long ms, int times, const std::string& name) {
+  const int set = timers_set_to(pid, ms);
+  check(set == times, name, num(times) + " SetTimer(...,1000," + num(static_cast<long long>(ms)) +
+        ",NULL)", num(set) + " such call(s)");
+}
+
+void check_confirmation_traced(DWORD pid, const std::string& text) {
+  check_traced("the confirmation is one MessageBoxW call", pid, "MessageBoxW",
+               {"MessageBoxW(00000000," + relay_text(text) + "," + relay_text(kCaption) +
+                ",00002000)"});
 }
 
 }  // namespace e2e

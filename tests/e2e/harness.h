@@ -164,6 +164,8 @@ void hold_for_screenshot(const Window& w, const std::string& stop_file);
 // The file in which the runner's stand-in browser writes each address it is
 // handed, one a line (environment variable DOVRANE_E2E_BROWSER_LOG).
 std::string browser_log();
+// How many times the stand-in browser has been handed exactly this address.
+int times_opened(const std::string& address);
 
 // ---------------------------------------------------------------------------
 // Files (UTF-8 paths)
@@ -208,5 +210,10 @@ void check_traced(const std::string& name, DWORD pid, const std::string& functio
                   const std::vector<std::string>& expected);
 // The SetTimer calls that set a period of `ms` (any window, timer id 1000).
 int timers_set_to(DWORD pid, unsigned long ms);
+// One check that the program set a timer of `ms` exactly `times` times.
+void check_timer_set(DWORD pid, unsigned long ms, int times, const std::string& name);
+// One check that the program showed exactly one box, this confirmation, as
+// MessageBoxW(NULL, text, "信息：", MB_OK | MB_TASKMODAL).
+void check_confirmation_traced(DWORD pid, const std::string& text);
 
 }  // namespace e2e

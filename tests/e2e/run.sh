@@ -270,19 +270,18 @@ begin_session() {  # begin_session LABEL LOCALE PREFIX
 
 wants() { [[ " $sessions " == *" $1 "* ]]; }
 
-# Every scenario, for a Chinese and then an English system.
-full_session() {  # full_session LABEL LOCALE DOCS_SUFFIX
-  local docs=$3
+# Every scenario, for a Chinese and then an English system; the
+# screenshots go to docs/ under the names given (none for an empty name).
+full_session() {  # full_session LABEL LOCALE WINDOW_DOCS COUNTDOWN_DOCS
   begin_session "$1" "$2" "prefix-$1"
   run_scenario relay-probe
   run_scenario layout
-  screenshot_of show window.png "window$docs.png"
+  screenshot_of show window.png "$3"
   for s in schedule empty overlong closebutton sysclose clock countdown fold closecountdown \
     badinput copies pixels keys link stress; do
     run_scenario "$s"
   done
-  if [[ -z $docs ]]; then screenshot_of show-countdown countdown.png countdown.png
-  else screenshot_of show-countdown countdown.png; fi
+  screenshot_of show-countdown countdown.png "$4"
   run_scenario resources
   run_scenario textfit
   EXE="$odd_dir/Dovrane.exe" run_scenario unicode
@@ -294,8 +293,8 @@ full_session() {  # full_session LABEL LOCALE DOCS_SUFFIX
   power_off
 }
 
-if wants zh; then full_session zh zh_CN.UTF-8 ""; fi
-if wants en; then full_session en en_US.UTF-8 -en; fi
+if wants zh; then full_session zh zh_CN.UTF-8 window.png countdown.png; fi
+if wants en; then full_session en en_US.UTF-8 window-en.png ""; fi
 
 # Display scaling: one prefix, the DPI changed between rounds.
 for dpi in 120 144 192; do
@@ -306,10 +305,9 @@ for dpi in 120 144 192; do
   run_scenario layout
   run_scenario schedule
   run_scenario textfit
-  case $dpi in
-    144 | 192) screenshot_of show "window-$percent.png" "window-$percent.png" ;;
-    *) screenshot_of show "window-$percent.png" ;;
-  esac
+  docs_name="window-$percent.png"
+  ((dpi == 120)) && docs_name=""  # kept with the artifacts only
+  screenshot_of show "window-$percent.png" "$docs_name"
   no_power_off_so_far
 done
 

@@ -364,13 +364,6 @@ void scenario_keys(const std::string& exe) {
   check_exit_zero(app, "Esc");
 }
 
-// Lines of the browser log that are exactly the address.
-int times_opened(const std::string& address) {
-  int n = 0;
-  for (const std::string& line : file_lines(browser_log())) n += line == address ? 1 : 0;
-  return n;
-}
-
 void scenario_link(const std::string& exe) {
   const std::string site = "https://www.lumtrek.com/";
   const int opened_before = times_opened(site);
