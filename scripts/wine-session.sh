@@ -99,11 +99,19 @@ ws_new_prefix() {
     ws_log "locale $locale missing (scripts/install-deps.sh generates it)"
     return 1
   fi
-  mkdir -p "$WINEPREFIX"
-  if ! wine wineboot -i >"$WS_DIR/wineboot-$name.log" 2>&1; then
-    ws_log "wineboot -i failed (see $WS_DIR/wineboot-$name.log)"
-    return 1
-  fi
+  local log=$WS_DIR/wineboot-$name.log attempt
+  for attempt in 1 2; do
+    mkdir -p "$WINEPREFIX"
+    wine wineboot -i >"$log" 2>&1 && break
+    # Seen once right after another session's power-off: said, and tried
+    # once more on a clean folder.
+    ws_log "wineboot -i failed (attempt $attempt); its last lines:"
+    tail -5 "$log" >&2
+    wineserver -k >/dev/null 2>&1
+    timeout 10 wineserver -w >/dev/null 2>&1
+    rm -rf "$WINEPREFIX"
+    ((attempt == 2)) && return 1
+  done
   wineserver -w
   # A persistent server keeps the registry loaded between programs.
   wineserver -p
